@@ -1,0 +1,106 @@
+#pragma once
+
+#include "byte_io.h"
+#include "message.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kmission {
+
+// Value tags of the reader data format. Each value is an int32 tag and its payload:
+// 0 ends the entry; 1 int32; 2 float32; 3 int32 n and n bytes; 4 int32 list count.
+enum NodeType : std::int32_t {
+    kNodeBlank = 0,
+    kNodeInteger = 1,
+    kNodeFloat = 2,
+    kNodeString = 3,
+    kNodeList = 4,
+};
+
+// One value of an entry, held as text. `length` is the byte count read for a
+// string (before cleaning) and -1 for the other types. `text` is the decimal
+// number (types 1 and 4), the general float text (type 2) or the CleanText of
+// the string's bytes (type 3), in the game's 8-bit code page.
+struct ReaderNode {
+    std::int32_t type = kNodeBlank;
+    std::int32_t length = 0;
+    std::string text;
+
+    friend bool operator==(const ReaderNode&, const ReaderNode&) = default;
+};
+
+// A flat node array in stream order; element 0 is the blank node 0, so node k
+// of the entry is nodes[k]. List nesting is never built.
+using NodeList = std::vector<ReaderNode>;
+
+// The text of node k, or the empty text when k is not a node of the list
+// (0 and everything beyond the last node read as blank).
+const std::string& NodeText(const NodeList& nodes, std::int64_t k);
+
+// One parsed entry of the open mission archive.
+struct EntryTree {
+    std::string name; // CleanText of the directory name, padded with spaces to 64
+    NodeList nodes{ReaderNode{}};
+
+    int nodeCount() const { return static_cast<int>(nodes.size()) - 1; }
+    friend bool operator==(const EntryTree&, const EntryTree&) = default;
+};
+
+inline constexpr int kMaxEntryNodes = 32767; // an entry's node count is 16-bit
+
+// Why a parse failed. A tag outside 0 ... 4 is the game's "corrupt entry"; the
+// other two are refusals of ours for streams the game's format cannot describe.
+enum class ParseError {
+    BadTag,               // `tag` holds the tag read
+    NegativeStringLength, // `tag` holds the negative length
+    TooManyNodes,         // more nodes than the caller's limit
+};
+
+struct ParseFailure {
+    ParseError error = ParseError::BadTag;
+    std::int32_t tag = 0;
+    std::int64_t filePosition = 0; // 0-based offset of the first byte not yet read
+};
+
+struct ParseOptions {
+    std::int64_t maxNodes = INT64_MAX;
+    // Called now and then while values are read, so that a window can let its
+    // events run; how often it really does anything is the caller's business.
+    std::function<void()> yield;
+};
+
+// Parses the entry at [offset, offset + size) of `file` into `nodes` (which
+// start as the blank node 0 alone). Stops at tag 0, at the end of the file
+// (a short read; missing bytes are zero) or once the position is beyond
+// offset + size, tested after each value and its following tag: a tag ending
+// exactly at offset + size is still processed. A string length larger than the
+// rest of the file reads what is there (the node keeps the length read).
+std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::int64_t size,
+                                       NodeList& nodes, const ParseOptions& options = {});
+
+// Why a node cannot be written as its type.
+struct SerializeFailure {
+    std::int64_t node = 0; // node number, 1-based
+    std::string text;
+};
+
+// Appends the value stream of nodes 1 ... count: types 1 and 4 as the nearest
+// int32 of TextToNumber(text) (halves to even), type 2 as the nearest float32,
+// type 3 as the text's length and bytes. No closing tag 0 is written. A text
+// whose number does not fit an int32 (types 1, 4) or a float32 (type 2) is
+// refused; "INF", "-INF", "NAN" and "-NAN" are the texts of non-finite floats
+// and are written as such, so non-finite values survive a save.
+std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out);
+
+// Messages of a failed parse, for the caller to show: the first box, then the
+// file position with the title "Fpos". `entryName` (cleaned) is named in the
+// refusals of ours.
+Messages StartupParseMessages(const ParseFailure& failure);
+Messages MissionParseMessages(const ParseFailure& failure, std::string_view entryName);
+
+} // namespace kmission

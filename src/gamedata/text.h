@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kmission {
+
+// Keeps the bytes at or above 0x20 in order, then trims leading and trailing
+// spaces (0x20 only). Bytes from 0x80 up are characters of the code page and
+// are kept. Fixed-width names padded with spaces or NULs come out bare.
+std::string CleanText(std::string_view text);
+
+// `text` cut to `width` bytes or padded with spaces to it.
+std::string PadText(std::string_view text, std::size_t width);
+
+// The number at the start of a text: blanks, tabs and line feeds anywhere are
+// ignored; the longest leading part of the form [sign] digits [. digits]
+// [E|D [sign] digits] is read ("." is the decimal point, whatever the locale);
+// a text without such a part gives 0. Magnitudes beyond double give ±infinity.
+double TextToNumber(std::string_view text);
+
+// Nearest integer, halves to the even neighbour (the one rounding rule used
+// everywhere).
+double RoundHalfEven(double value);
+
+// Nearest int16 (halves to even), clamped to the int16 range; NaN gives 0.
+std::int16_t ToInt16(double value);
+
+// The general decimal text of a float: what printf("%.7G") prints for the float
+// widened to double, independent of the process locale: "0.1", "1.234568E+07",
+// "1E-07", "0", "-2.5". Non-finite values give "INF", "-INF", "NAN" or "-NAN".
+std::string FloatText(float value);
+
+// The pointer readout text: FloatText with a leading blank for values that are
+// not negative and no zero before the decimal point: " 12.5", "-.25", " .5", " 0".
+std::string ReadoutText(float value);
+
+// Decimal text of an integer: minus sign for negatives, no leading zeros.
+std::string IntegerText(std::int64_t value);
+
+// ASCII upper and lower case; bytes from 0x80 up are left as they are.
+std::string ToUpperAscii(std::string_view text);
+std::string ToLowerAscii(std::string_view text);
+
+bool StartsWith(std::string_view text, std::string_view prefix);
+
+} // namespace kmission
