@@ -65,8 +65,7 @@ TrailerResult ReadTrailer(ByteView file, TrailerForms forms) {
 
 std::vector<ArchiveEntry> ReadDirectory(ByteView file, const Trailer& trailer) {
     const auto length = static_cast<std::int64_t>(file.size());
-    const std::int64_t start =
-        length - trailer.trailerSize - kDirectoryRecordSize * trailer.count;
+    const std::int64_t start = length - trailer.trailerSize - kDirectoryRecordSize * trailer.count;
     std::vector<ArchiveEntry> directory(static_cast<std::size_t>(trailer.count));
     for (std::int32_t i = 0; i < trailer.count; ++i) {
         const std::int64_t at = start + kDirectoryRecordSize * i;

@@ -42,9 +42,9 @@ struct Trailer {
 };
 
 enum class TrailerError {
-    CountOutOfRange,        // standard form: last int32 outside 1 ... 10000
-    AlternateCountZero,     // alternate form: int32 at L - 8 is 0 ("Bad File")
-    DirectoryBeyondFile,    // the count claims more directory records than the file holds
+    CountOutOfRange,     // standard form: last int32 outside 1 ... 10000
+    AlternateCountZero,  // alternate form: int32 at L - 8 is 0 ("Bad File")
+    DirectoryBeyondFile, // the count claims more directory records than the file holds
 };
 
 struct TrailerResult {

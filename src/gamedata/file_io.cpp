@@ -36,7 +36,9 @@ std::optional<Bytes> ReadWholeFile(const std::string& path) {
 
 namespace {
 
-std::string Reason(int error) { return std::strerror(error); }
+std::string Reason(int error) {
+    return std::strerror(error);
+}
 
 #ifndef _WIN32
 

@@ -92,7 +92,8 @@ std::vector<PictureIndexEntry> ReadPictureIndex(ByteView head) {
     }
     const std::int32_t count = Int32At(head, 12);
     const std::int64_t present =
-        (static_cast<std::int64_t>(head.size()) - kPictureIndexHeaderSize) / kPictureIndexRecordSize;
+        (static_cast<std::int64_t>(head.size()) - kPictureIndexHeaderSize) /
+        kPictureIndexRecordSize;
     const std::int64_t records = std::clamp<std::int64_t>(count, 0, present);
     index.resize(static_cast<std::size_t>(records));
     for (std::int64_t j = 0; j < records; ++j) {
@@ -119,7 +120,8 @@ std::vector<PictureIndexEntry> ReadPictureIndexFile(const std::string& path) {
     std::error_code error;
     const auto fileSize = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
     const std::int64_t count = error ? 0 : Int32At(head, 12);
-    const std::int64_t present = error ? 0 : (fileSize - kPictureIndexHeaderSize) / kPictureIndexRecordSize;
+    const std::int64_t present =
+        error ? 0 : (fileSize - kPictureIndexHeaderSize) / kPictureIndexRecordSize;
     if (count > 0 && present > 0) {
         const auto wanted =
             static_cast<std::size_t>(std::min(count, present) * kPictureIndexRecordSize);

@@ -42,8 +42,8 @@ MapCatalogue BuildMapCatalogue(const NodeList& mapsNodes);
 // The shared archive "reader.pbd" read as start-up reads it: both trailer forms,
 // the last entry named "maps.prd" (else slot 0) parsed and walked.
 struct SharedArchive {
-    bool ok = false;                       // false: start-up ends after `messages`
-    std::vector<ArchiveEntry> directory;   // names cleaned and padded to 64
+    bool ok = false;                     // false: start-up ends after `messages`
+    std::vector<ArchiveEntry> directory; // names cleaned and padded to 64
     NodeList mapsNodes{ReaderNode{}};
     MapCatalogue catalogue;
     Messages messages; // refusal or catalogue messages, in the order shown

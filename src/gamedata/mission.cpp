@@ -30,9 +30,10 @@ MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
     const TrailerResult trailer = ReadTrailer(file, TrailerForms::StandardOnly);
     if (!trailer.trailer) {
         if (trailer.error == TrailerError::DirectoryBeyondFile) {
-            return Refusal({Message{"Corrupted Mission! The directory of " +
-                                    IntegerText(Int32At(file, static_cast<std::int64_t>(file.size()) - 4)) +
-                                    " entries does not fit in the file."}});
+            return Refusal(
+                {Message{"Corrupted Mission! The directory of " +
+                         IntegerText(Int32At(file, static_cast<std::int64_t>(file.size()) - 4)) +
+                         " entries does not fit in the file."}});
         }
         return Refusal({Message{"Sorry not for Ashen Tide expansion."}});
     }
@@ -112,15 +113,20 @@ std::string MissionWindowTitle(std::string_view missionName) {
     return std::string(kWindowTitle) + " - " + std::string(missionName);
 }
 
-bool IsRegionEntry(std::string_view cleanedName) { return cleanedName.starts_with("reg_"); }
-bool IsUnitEntry(std::string_view cleanedName) { return cleanedName.starts_with("aiv"); }
-
-bool IsUnitNode(std::string_view text) {
-    return text.starts_with("player") || text.starts_with("stealth") ||
-           text.starts_with("remote_");
+bool IsRegionEntry(std::string_view cleanedName) {
+    return cleanedName.starts_with("reg_");
+}
+bool IsUnitEntry(std::string_view cleanedName) {
+    return cleanedName.starts_with("aiv");
 }
 
-bool IsCornerNode(std::string_view text) { return text.starts_with("node_"); }
+bool IsUnitNode(std::string_view text) {
+    return text.starts_with("player") || text.starts_with("stealth") || text.starts_with("remote_");
+}
+
+bool IsCornerNode(std::string_view text) {
+    return text.starts_with("node_");
+}
 
 std::vector<int> MatchMapMenuItems(const std::vector<std::string>& captions,
                                    std::string_view mapValue) {

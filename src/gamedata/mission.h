@@ -28,9 +28,9 @@ inline constexpr const char* kWindowTitle = "Korv Mission Editor [BETA1]";
 
 // What File > Open makes of a file.
 enum class LoadOutcome {
-    Refused,      // show `messages`; the mission open before stays open, untouched
-    NoMission,    // "Built in Mission not available to edit!": no mission is open afterwards
-    Loaded,       // `mission` replaces the open mission
+    Refused,   // show `messages`; the mission open before stays open, untouched
+    NoMission, // "Built in Mission not available to edit!": no mission is open afterwards
+    Loaded,    // `mission` replaces the open mission
 };
 
 struct MissionLoad {

@@ -16,10 +16,10 @@ SerializedMission SerializeMission(const MissionModel& mission) {
         if (const auto failure = SerializeNodes(tree.nodes, out)) {
             result.bytes.clear();
             result.directory.clear();
-            result.refusal = Message{"Not saved: node " + IntegerText(failure->node) +
-                                     " of the entry \"" + CleanText(tree.name) +
-                                     "\" holds \"" + failure->text +
-                                     "\", which does not fit its type. Nothing was written."};
+            result.refusal =
+                Message{"Not saved: node " + IntegerText(failure->node) + " of the entry \"" +
+                        CleanText(tree.name) + "\" holds \"" + failure->text +
+                        "\", which does not fit its type. Nothing was written."};
             return result;
         }
         directory[i].offset = static_cast<std::int32_t>(start);

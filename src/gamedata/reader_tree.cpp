@@ -50,7 +50,7 @@ struct StreamReader {
 
 // The tag in messages: a blank before a number that is not negative.
 std::string SignedText(std::int32_t value) {
-    return (value >= 0 ? " " : "") + IntegerText(value);
+    return std::string(value >= 0 ? " " : "").append(IntegerText(value));
 }
 
 Message PositionMessage(const ParseFailure& failure) {
@@ -140,6 +140,7 @@ std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out
         };
         switch (node.type) {
         case kNodeBlank:
+            writer.int32(kNodeBlank);
             return std::nullopt;
         case kNodeInteger:
         case kNodeList: {

@@ -91,7 +91,8 @@ struct SerializeFailure {
 
 // Appends the value stream of nodes 1 ... count: types 1 and 4 as the nearest
 // int32 of TextToNumber(text) (halves to even), type 2 as the nearest float32,
-// type 3 as the text's length and bytes. No closing tag 0 is written. A text
+// type 3 as the text's length and bytes. No closing tag 0 is written, except
+// that a blank node (type 0) is written as its tag and ends the stream. A text
 // whose number does not fit an int32 (types 1, 4) or a float32 (type 2) is
 // refused; "INF", "-INF", "NAN" and "-NAN" are the texts of non-finite floats
 // and are written as such, so non-finite values survive a save.

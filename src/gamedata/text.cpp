@@ -31,8 +31,12 @@ std::string PadText(std::string_view text, std::size_t width) {
 
 namespace {
 
-bool IsIgnoredInNumber(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsIgnoredInNumber(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // A number too large or too small for a double: infinity or zero by the
 // position of its first significant digit.
@@ -48,8 +52,7 @@ double OutOfRange(std::string_view mantissa, long long exponent, bool negative) 
         const auto nz = fraction.find_first_not_of('0');
         magnitude = nz == std::string_view::npos ? -1000000 : -static_cast<long long>(nz);
     }
-    const double result =
-        magnitude + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    const double result = magnitude + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -result : result;
 }
 
@@ -119,7 +122,9 @@ double TextToNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 std::int16_t ToInt16(double value) {
     if (std::isnan(value)) {
@@ -148,18 +153,20 @@ std::string ReadoutText(float value) {
     }
     const std::string text = FloatText(value);
     if (text.starts_with("-0.")) {
-        return "-" + text.substr(2);
+        return std::string("-").append(text, 2);
     }
     if (text.starts_with('-')) {
         return text;
     }
     if (text.starts_with("0.")) {
-        return " " + text.substr(1);
+        return std::string(" ").append(text, 1);
     }
-    return " " + text;
+    return std::string(" ").append(text);
 }
 
-std::string IntegerText(std::int64_t value) { return std::to_string(value); }
+std::string IntegerText(std::int64_t value) {
+    return std::to_string(value);
+}
 
 std::string ToUpperAscii(std::string_view text) {
     std::string out(text);
@@ -181,6 +188,8 @@ std::string ToLowerAscii(std::string_view text) {
     return out;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.starts_with(prefix); }
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.starts_with(prefix);
+}
 
 } // namespace kmission

@@ -2,6 +2,8 @@
 
 #include "text.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 

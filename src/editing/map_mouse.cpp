@@ -1,0 +1,76 @@
+#include "map_mouse.h"
+
+#include "map_view.h"
+#include "properties_window.h"
+#include "qt_text.h"
+#include "text.h"
+#include "unit_editing.h"
+
+#include <QLabel>
+
+namespace kmission {
+
+MapMouse::MapMouse(EditorState& state, MapView& view, QLabel& readoutX, QLabel& readoutY,
+                   std::function<PropertiesWindow*()> properties)
+    : QObject(&view), state_(state), view_(view), readoutX_(readoutX), readoutY_(readoutY),
+      properties_(std::move(properties)) {
+    connect(&view, &MapView::mousePressed, this, &MapMouse::mouseDown);
+    connect(&view, &MapView::mouseReleased, this, &MapMouse::mouseUp);
+    connect(&view, &MapView::mouseMoved, this, &MapMouse::mouseMove);
+}
+
+void MapMouse::mouseDown(float x, float z) {
+    buttonDown_ = true;
+    grabX_ = x;
+    grabZ_ = z;
+}
+
+void MapMouse::mouseUp(float, float) {
+    buttonDown_ = false;
+}
+
+void MapMouse::mouseMove(float x, float z) {
+    readoutX_.setText(QString::fromStdString(ReadoutText(x)));
+    readoutY_.setText(QString::fromStdString(ReadoutText(z)));
+    if (!state_.mapLoaded) {
+        return;
+    }
+    if (!mouseBusy_) {
+        mouseBusy_ = true;
+        if (buttonDown_) {
+            dragStep(x, z);
+        }
+        mouseBusy_ = false;
+    }
+    if (!state_.moveMode) {
+        hoverPick(x, z);
+    }
+}
+
+void MapMouse::dragStep(float x, float z) {
+    if (state_.nodeShiftMode) {
+        SetNodeShift(state_, x, z, grabX_, grabZ_);
+    } else if (state_.moveMode) {
+        // The mission being read replaces this one; nothing is written meanwhile.
+        if (state_.loadInProgress || !MoveSelectedUnit(state_, x, z)) {
+            return;
+        }
+        const auto unit = SelectedUnitTexts(state_);
+        properties_()->showPosition(unit->x, unit->y);
+    } else {
+        PanView(state_, x, z, grabX_, grabZ_);
+    }
+    view_.repaintNow();
+}
+
+void MapMouse::hoverPick(float x, float z) {
+    const auto hit = PickUnit(state_.mission, x, z);
+    if (!hit) {
+        return;
+    }
+    state_.selectedEntry = hit->entry;
+    state_.selectedNode = hit->node;
+    properties_()->showUnit(*SelectedUnitTexts(state_));
+}
+
+} // namespace kmission

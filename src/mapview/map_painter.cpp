@@ -1,0 +1,424 @@
+#include "map_painter.h"
+
+#include "mission.h"
+#include "text.h"
+#include "view_transform.h"
+
+#include <QLine>
+#include <QPainter>
+#include <QPen>
+#include <QPoint>
+#include <QRect>
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <vector>
+
+namespace kmission {
+
+namespace {
+
+// Lines may reach this far outside the drawing area before they are cut: the
+// painter's clip removes the rest, and no coordinate handed to Qt is absurd.
+constexpr double kClipMargin = 2.0;
+
+// Shapes are handed to the painter in batches of one colour; a batch is drawn
+// when the colour changes, so the drawing order stays that of the mission.
+constexpr std::size_t kBatchLimit = 4096;
+
+// Up to this size Qt stretches the picture itself; beyond it only a few
+// picture pixels can be visible and each is filled as a rectangle.
+constexpr std::int64_t kDirectStretchLimit = 32768;
+
+constexpr int kRegionKindStart = 4; // characters 5 to 10 of the cleaned name
+constexpr int kRegionKindLength = 6;
+// Value nodes by their distance from a corner's or unit's name node.
+constexpr int kXNode = 4;
+constexpr int kZNode = 6;
+constexpr int kAngleNode = 7; // units only; a unit without it is skipped
+constexpr double kUnitBoxHalf = 5.0;
+constexpr double kAxisReach = 10000.0;
+
+QPen CosmeticPen(QRgb colour) {
+    QPen pen{QColor::fromRgb(colour)};
+    pen.setWidth(1);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+bool Finite(PixelPoint p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+int Nearest(double value) {
+    return static_cast<int>(RoundHalfEven(value));
+}
+
+// The area lines are clipped to, in drawing-area pixels.
+struct ClipBounds {
+    double left;
+    double top;
+    double right;
+    double bottom;
+};
+
+// Liang-Barsky: cuts the segment to the bounds; false when nothing is left.
+bool ClipSegment(PixelPoint& a, PixelPoint& b, const ClipBounds& bounds) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    if (!std::isfinite(dx) || !std::isfinite(dy)) {
+        return false;
+    }
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const auto edge = [&](double p, double q) {
+        if (p == 0.0) {
+            return q >= 0.0;
+        }
+        const double r = q / p;
+        if (p < 0.0) {
+            if (r > t1) {
+                return false;
+            }
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0) {
+                return false;
+            }
+            t1 = std::min(t1, r);
+        }
+        return true;
+    };
+    if (!edge(-dx, a.x - bounds.left) || !edge(dx, bounds.right - a.x) ||
+        !edge(-dy, a.y - bounds.top) || !edge(dy, bounds.bottom - a.y)) {
+        return false;
+    }
+    const PixelPoint start = a;
+    if (t1 < 1.0) {
+        b = {start.x + t1 * dx, start.y + t1 * dy};
+    }
+    if (t0 > 0.0) {
+        a = {start.x + t0 * dx, start.y + t0 * dy};
+    }
+    return true;
+}
+
+// Collects shapes in drawing-area pixels and hands them to the painter in view
+// pixels. The border offset is added here rather than by a painter transform,
+// which Qt would apply to every point again.
+class ShapeBatch {
+public:
+    ShapeBatch(QPainter& painter, ViewSize area)
+        : painter_(painter), bounds_{-kClipMargin, -kClipMargin, area.width - 1 + kClipMargin,
+                                     area.height - 1 + kClipMargin} {
+        lines_.reserve(kBatchLimit + 4);
+        points_.reserve(kBatchLimit);
+    }
+
+    void setColour(QRgb colour) {
+        if (colour != colour_) {
+            flush();
+            colour_ = colour;
+        }
+    }
+
+    void point(PixelPoint p) {
+        if (!Finite(p) || p.x < bounds_.left || p.x > bounds_.right || p.y < bounds_.top ||
+            p.y > bounds_.bottom) {
+            return;
+        }
+        points_.emplace_back(View(p.x), View(p.y));
+        flushWhenFull();
+    }
+
+    void line(PixelPoint a, PixelPoint b) {
+        if (!Finite(a) || !Finite(b) || !ClipSegment(a, b, bounds_)) {
+            return;
+        }
+        lines_.emplace_back(View(a.x), View(a.y), View(b.x), View(b.y));
+        flushWhenFull();
+    }
+
+    // The outline of the axis-aligned box with opposite corners a and b. Sides
+    // outside the bounds are moved onto them, where the painter's clip hides
+    // them, so that a huge box still shows its visible sides.
+    void box(PixelPoint a, PixelPoint b) {
+        if (!Finite(a) || !Finite(b)) {
+            return;
+        }
+        const double left = std::min(a.x, b.x);
+        const double right = std::max(a.x, b.x);
+        const double top = std::min(a.y, b.y);
+        const double bottom = std::max(a.y, b.y);
+        if (right < bounds_.left || left > bounds_.right || bottom < bounds_.top ||
+            top > bounds_.bottom) {
+            return;
+        }
+        const int x0 = View(std::max(left, bounds_.left));
+        const int x1 = View(std::min(right, bounds_.right));
+        const int y0 = View(std::max(top, bounds_.top));
+        const int y1 = View(std::min(bottom, bounds_.bottom));
+        lines_.emplace_back(x0, y0, x1, y0);
+        lines_.emplace_back(x1, y0, x1, y1);
+        lines_.emplace_back(x1, y1, x0, y1);
+        lines_.emplace_back(x0, y1, x0, y0);
+        flushWhenFull();
+    }
+
+    void flush() {
+        if (lines_.empty() && points_.empty()) {
+            return;
+        }
+        painter_.setPen(CosmeticPen(colour_));
+        if (!lines_.empty()) {
+            painter_.drawLines(lines_.data(), static_cast<int>(lines_.size()));
+        }
+        if (!points_.empty()) {
+            painter_.drawPoints(points_.data(), static_cast<int>(points_.size()));
+        }
+        lines_.clear();
+        points_.clear();
+    }
+
+private:
+    static int View(double drawingAreaPixel) { return Nearest(drawingAreaPixel) + kViewBorder; }
+
+    void flushWhenFull() {
+        if (lines_.size() >= kBatchLimit || points_.size() >= kBatchLimit) {
+            flush();
+        }
+    }
+
+    QPainter& painter_;
+    ClipBounds bounds_;
+    QRgb colour_ = 0;
+    std::vector<QLine> lines_;
+    std::vector<QPoint> points_;
+};
+
+// The map picture: the source area's top-left 640 x 480 (or what the surface
+// holds of it) stretched onto `target` without smoothing.
+void DrawPicture(QPainter& painter, const QImage& surface, const PixelRect& target, ViewSize area) {
+    if (surface.isNull() || target.width <= 0 || target.height <= 0) {
+        return;
+    }
+    const QPoint border(kViewBorder, kViewBorder);
+    const int sourceWidth = std::min(kPictureSourceWidth, surface.width());
+    const int sourceHeight = std::min(kPictureSourceHeight, surface.height());
+    const double scaleX = static_cast<double>(target.width) / kPictureSourceWidth;
+    const double scaleY = static_cast<double>(target.height) / kPictureSourceHeight;
+    const auto originX = static_cast<double>(target.x);
+    const auto originY = static_cast<double>(target.y);
+    const double coveredWidth = sourceWidth * scaleX;
+    const double coveredHeight = sourceHeight * scaleY;
+    if (originX >= area.width || originY >= area.height || originX + coveredWidth <= 0.0 ||
+        originY + coveredHeight <= 0.0) {
+        return;
+    }
+    if (target.width <= kDirectStretchLimit && target.height <= kDirectStretchLimit) {
+        const QRect destination(static_cast<int>(target.x), static_cast<int>(target.y),
+                                Nearest(coveredWidth), Nearest(coveredHeight));
+        painter.drawImage(destination.translated(border), surface,
+                          QRect(0, 0, sourceWidth, sourceHeight));
+        return;
+    }
+    const int firstColumn = std::max(0, static_cast<int>(std::floor(-originX / scaleX)));
+    const int endColumn =
+        std::min(sourceWidth, static_cast<int>(std::ceil((area.width - originX) / scaleX)));
+    const int firstRow = std::max(0, static_cast<int>(std::floor(-originY / scaleY)));
+    const int endRow =
+        std::min(sourceHeight, static_cast<int>(std::ceil((area.height - originY) / scaleY)));
+    const auto edge = [](double position, int limit) {
+        return Nearest(std::clamp(position, -1.0, static_cast<double>(limit) + 1.0));
+    };
+    for (int row = firstRow; row < endRow; ++row) {
+        const int y0 = edge(originY + row * scaleY, area.height);
+        const int y1 = edge(originY + (row + 1) * scaleY, area.height);
+        for (int column = firstColumn; column < endColumn; ++column) {
+            const int x0 = edge(originX + column * scaleX, area.width);
+            const int x1 = edge(originX + (column + 1) * scaleX, area.width);
+            painter.fillRect(QRect(x0, y0, x1 - x0, y1 - y0).translated(border),
+                             QColor(surface.pixel(column, row)));
+        }
+    }
+}
+
+enum class EntryKind { Other, InsideRegion, OutsideRegion, OtherRegion, Units };
+
+EntryKind KindOf(std::string_view cleanedName) {
+    if (IsUnitEntry(cleanedName)) {
+        return EntryKind::Units;
+    }
+    if (!IsRegionEntry(cleanedName)) {
+        return EntryKind::Other;
+    }
+    const std::string_view kind = cleanedName.size() > kRegionKindStart
+                                      ? cleanedName.substr(kRegionKindStart, kRegionKindLength)
+                                      : std::string_view{};
+    if (kind == "inside") {
+        return EntryKind::InsideRegion;
+    }
+    if (kind == "outsid") {
+        return EntryKind::OutsideRegion;
+    }
+    return EntryKind::OtherRegion;
+}
+
+QRgb RegionColour(EntryKind kind) {
+    switch (kind) {
+    case EntryKind::InsideRegion:
+        return kInsideRegionColour;
+    case EntryKind::OutsideRegion:
+        return kOutsideRegionColour;
+    default:
+        return kOtherRegionColour;
+    }
+}
+
+double NumberAt(const NodeList& nodes, int k) {
+    return TextToNumber(nodes[static_cast<std::size_t>(k)].text);
+}
+
+// A closed outline through the corners in node order with a dot at the first
+// corner. The previous corner is kept in whole world units (16-bit, clamped),
+// so each segment starts at a rounded corner and ends at the exact next one.
+void DrawRegion(ShapeBatch& batch, const ViewTransform& transform, const EntryTree& entry) {
+    const NodeList& nodes = entry.nodes;
+    const int count = entry.nodeCount();
+    bool seen = false;
+    WorldPoint first;
+    WorldPoint previous;
+    for (int k = 1; k + kZNode <= count; ++k) {
+        if (!IsCornerNode(nodes[static_cast<std::size_t>(k)].text)) {
+            continue;
+        }
+        const WorldPoint corner{NumberAt(nodes, k + kXNode), NumberAt(nodes, k + kZNode)};
+        if (!seen) {
+            seen = true;
+            first = corner;
+            batch.point(transform.toPixel(corner));
+        } else {
+            batch.line(transform.toPixel(previous), transform.toPixel(corner));
+        }
+        previous = {static_cast<double>(ToInt16(corner.x)), static_cast<double>(ToInt16(corner.z))};
+    }
+    if (seen) {
+        batch.line(transform.toPixel(previous), transform.toPixel(first));
+    }
+}
+
+void DrawUnits(ShapeBatch& batch, const ViewTransform& transform, const EditorState& state,
+               int entryIndex) {
+    const EntryTree& entry = state.mission.missionEntries[static_cast<std::size_t>(entryIndex)];
+    const NodeList& nodes = entry.nodes;
+    const int count = entry.nodeCount();
+    const bool selectionShown = state.moveMode && state.selectedEntry == entryIndex;
+    const double shiftX = state.nodeShiftX;
+    const double shiftZ = state.nodeShiftZ;
+    for (int k = 1; k + kAngleNode <= count; ++k) {
+        if (!IsUnitNode(nodes[static_cast<std::size_t>(k)].text)) {
+            continue;
+        }
+        const double x = NumberAt(nodes, k + kXNode);
+        const double z = NumberAt(nodes, k + kZNode);
+        batch.setColour(selectionShown && state.selectedNode == k ? kSelectedUnitColour
+                                                                  : kUnitColour);
+        batch.box(transform.toPixel({x - kUnitBoxHalf + shiftX, z - kUnitBoxHalf + shiftZ}),
+                  transform.toPixel({x + kUnitBoxHalf + shiftX, z + kUnitBoxHalf + shiftZ}));
+    }
+}
+
+void DrawMissionObjects(ShapeBatch& batch, const ViewTransform& transform,
+                        const EditorState& state) {
+    const std::vector<EntryTree>& entries = state.mission.missionEntries;
+    std::vector<EntryKind> kinds;
+    kinds.reserve(entries.size());
+    for (const EntryTree& entry : entries) {
+        kinds.push_back(KindOf(CleanText(entry.name)));
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (kinds[i] != EntryKind::Other && kinds[i] != EntryKind::Units) {
+            batch.setColour(RegionColour(kinds[i]));
+            DrawRegion(batch, transform, entries[i]);
+        }
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (kinds[i] == EntryKind::Units) {
+            DrawUnits(batch, transform, state, static_cast<int>(i));
+        }
+    }
+}
+
+void DrawBorder(QPainter& painter, QSize size) {
+    const int right = size.width() - 1;
+    const int bottom = size.height() - 1;
+    const auto ring = [&](int inset, QRgb shadow, QRgb light) {
+        painter.setPen(CosmeticPen(shadow));
+        painter.drawLine(inset, inset, right - inset, inset);
+        painter.drawLine(inset, inset, inset, bottom - inset);
+        painter.setPen(CosmeticPen(light));
+        painter.drawLine(inset, bottom - inset, right - inset, bottom - inset);
+        painter.drawLine(right - inset, inset + 1, right - inset, bottom - inset);
+    };
+    ring(0, kBorderOuterShadow, kBorderOuterLight);
+    ring(1, kBorderInnerShadow, kBorderInnerLight);
+}
+
+} // namespace
+
+void PaintMapView(QPainter& painter, const EditorState& state, const QImage& mapSurface,
+                  QSize viewSize, QColor background) {
+    if (viewSize.isEmpty()) {
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.fillRect(QRect(QPoint(0, 0), viewSize), background);
+    DrawBorder(painter, viewSize);
+
+    const ViewSize area = DrawingAreaSize({viewSize.width(), viewSize.height()});
+    if (state.mapLoaded && area.width > 0 && area.height > 0) {
+        painter.setClipRect(QRect(kViewBorder, kViewBorder, area.width, area.height),
+                            Qt::IntersectClip);
+        if (const auto pictureRect = MapPictureRect(state)) {
+            DrawPicture(painter, mapSurface, *pictureRect, area);
+        }
+        const ViewTransform transform(state.viewRect, area);
+        ShapeBatch batch(painter, area);
+        DrawMissionObjects(batch, transform, state);
+        batch.setColour(kAxisColour);
+        batch.line(transform.toPixel({0.0, -kAxisReach}), transform.toPixel({0.0, kAxisReach}));
+        batch.line(transform.toPixel({-kAxisReach, 0.0}), transform.toPixel({kAxisReach, 0.0}));
+        batch.flush();
+    }
+    painter.restore();
+}
+
+QImage MakeMapSurface(const DecodedPicture& picture, QColor background) {
+    const bool complete = picture.width > 0 && picture.height > 0 &&
+                          picture.pixels.size() >= static_cast<std::size_t>(picture.width) *
+                                                       static_cast<std::size_t>(picture.height);
+    const int width = std::max(kPictureSourceWidth, complete ? picture.width : 0);
+    const int height = std::max(kPictureSourceHeight, complete ? picture.height : 0);
+    QImage surface(width, height, QImage::Format_RGB32);
+    if (surface.isNull()) {
+        return surface;
+    }
+    surface.fill(background);
+    if (!complete) {
+        return surface;
+    }
+    const std::uint32_t* source = picture.pixels.data();
+    for (int y = 0; y < picture.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(surface.scanLine(y));
+        for (int x = 0; x < picture.width; ++x) {
+            line[x] = 0xff000000u | *source++;
+        }
+    }
+    return surface;
+}
+
+} // namespace kmission

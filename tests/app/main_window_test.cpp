@@ -1,0 +1,179 @@
+// The main window: layout, zoom and resize of the map view, what it paints,
+// the small commands and closing.
+#include "about_dialog.h"
+#include "editor_fixture.h"
+#include "map_painter.h"
+#include "properties_window.h"
+#include "view_transform.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace kmission::test {
+namespace {
+
+class MainWindowTest : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        startEditor();
+    }
+
+    QPushButton* button(const char* name) const { return window_->findChild<QPushButton*>(name); }
+
+    static int CountPixels(const QImage& image, QRgb colour) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                count += image.pixel(x, y) == colour;
+            }
+        }
+        return count;
+    }
+};
+
+TEST_F(MainWindowTest, ControlsStandWhereTheDesignPutsThem) {
+    struct Control {
+        const char* name;
+        QRect geometry;
+        const char* caption;
+        bool visible;
+    };
+    const std::vector<Control> buttons = {
+        {"cmdZoomOut", {8, 4, 57, 17}, "Zoom Out", true},
+        {"cmdZoomIn", {72, 4, 57, 17}, "Zoom In", true},
+        {"Command1", {136, 4, 57, 17}, "Reset", true},
+        {"Command2", {516, 0, 77, 21}, "Node Shift", false},
+    };
+    for (const Control& c : buttons) {
+        SCOPED_TRACE(c.name);
+        QPushButton* b = button(c.name);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->geometry(), c.geometry);
+        EXPECT_EQ(b->text(), c.caption);
+        EXPECT_EQ(b->isVisible(), c.visible);
+    }
+    EXPECT_EQ(window_->mapView()->objectName(), "Picture1");
+    EXPECT_EQ(window_->mapView()->geometry(), QRect(4, 24, 640, 480));
+    EXPECT_EQ(window_->centralWidget()->size(), QSize(648, 513));
+    QWidget* picture2 = window_->findChild<QWidget*>("Picture2");
+    ASSERT_NE(picture2, nullptr);
+    EXPECT_FALSE(picture2->isVisible());
+    EXPECT_EQ(window_->findChild<QLabel*>("lblX")->geometry(), QRect(232, 0, 97, 17));
+    EXPECT_EQ(window_->findChild<QLabel*>("lblY")->geometry(), QRect(352, 0, 89, 17));
+
+    QStringList menus;
+    for (QAction* a : window_->menuBar()->actions()) {
+        menus << a->text();
+    }
+    EXPECT_EQ(menus, (QStringList{"&File", "&Mission", "&View", "&About"}));
+    const std::vector<std::pair<const char*, const char*>> items = {
+        {"mnufileopen", "&Open"},
+        {"mnuFileSave", "&Save"},
+        {"mnufileexit", "&Exit"},
+        {"mnuMissionName", "&Name"},
+        {"mnuEnvironment", "&Environment"},
+        {"mnuViewProps", "&Properties"},
+        {"mnuAbout", "&About"},
+    };
+    for (const auto& [name, caption] : items) {
+        QAction* item = action(name);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->text(), caption);
+        EXPECT_TRUE(item->isEnabled());
+    }
+}
+
+TEST_F(MainWindowTest, ZoomButtonsScaleTheViewAboutItsTopLeftCorner) {
+    openMission(pbd("readermp01.PBD"));
+    const EditorState opened = state_;
+    QTest::mouseClick(button("cmdZoomIn"), Qt::LeftButton);
+    EXPECT_EQ(state_.viewRect.left, opened.viewRect.left);
+    EXPECT_EQ(state_.viewRect.top, opened.viewRect.top);
+    EXPECT_FLOAT_EQ(state_.viewRect.width, opened.viewRect.width * 0.95f);
+    EXPECT_EQ(MapPictureRect(state_), (PixelRect{0, 0, 674, 505}));
+    QTest::mouseClick(button("cmdZoomOut"), Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(state_.viewZoom, opened.viewZoom * 0.95 * 1.05);
+}
+
+TEST_F(MainWindowTest, ViewFollowsTheWindowSizeButNotBelowItsMargins) {
+    window_->resize(900, 700);
+    QApplication::processEvents();
+    const QSize client = window_->centralWidget()->size();
+    EXPECT_EQ(window_->mapView()->size(), QSize(client.width() - 8, client.height() - 33));
+    EXPECT_EQ(window_->mapView()->pos(), QPoint(4, 24));
+
+    const QSize before = window_->mapView()->size();
+    window_->centralWidget()->resize(5, 20);
+    QApplication::processEvents();
+    EXPECT_EQ(window_->mapView()->size(), before);
+}
+
+TEST_F(MainWindowTest, OpenedMissionIsPaintedOverItsMap) {
+    const QImage empty = grabView();
+    EXPECT_EQ(CountPixels(empty, kUnitColour), 0);
+    EXPECT_EQ(CountPixels(empty, kAxisColour), 0);
+
+    openMission(pbd("readermp01.PBD"));
+    const QImage view = grabView();
+    EXPECT_GT(CountPixels(view, kUnitColour), 20);
+    EXPECT_GT(CountPixels(view, kAxisColour), 100);
+    EXPECT_GT(CountPixels(view, kInsideRegionColour), 10);
+    EXPECT_GT(CountPixels(view, kOutsideRegionColour), 10);
+    EXPECT_GT(CountPixels(view, kOtherRegionColour), 10);
+    // The picture fills the drawing area right after opening: the map
+    // surface's top-left pixel is the view's first pixel inside the border.
+    EXPECT_EQ(view.pixel(2 + 5, 2 + 5), window_->mapSurface().pixel(5, 5));
+}
+
+TEST_F(MainWindowTest, EnvironmentDoesNothingBeforeAMissionIsOpen) {
+    action("mnuEnvironment")->trigger();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(w->objectName() == "frmEnvironment" && w->isVisible());
+    }
+}
+
+TEST_F(MainWindowTest, ViewPropertiesBringsTheClosedWindowBackBesideTheMainWindow) {
+    window_->propertiesWindow()->close();
+    QApplication::processEvents();
+    EXPECT_EQ(window_->findChild<PropertiesWindow*>(), nullptr);
+    window_->move(400, 300);
+    action("mnuViewProps")->trigger();
+    PropertiesWindow* properties = window_->findChild<PropertiesWindow*>();
+    ASSERT_NE(properties, nullptr);
+    EXPECT_TRUE(properties->isVisible());
+    EXPECT_EQ(properties->frameGeometry().right() + 1, window_->frameGeometry().left());
+    EXPECT_EQ(properties->frameGeometry().top(), window_->frameGeometry().top());
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindowAndThePropertiesWindow) {
+    QPointer<PropertiesWindow> properties = window_->propertiesWindow();
+    ASSERT_TRUE(properties->isVisible());
+    action("mnufileexit")->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_TRUE(properties.isNull() || !properties->isVisible());
+    EXPECT_TRUE(dialogs_.messages().empty()) << "no question about unsaved changes";
+}
+
+TEST_F(MainWindowTest, AboutShowsTitleVersionAndNoSystemInformation) {
+    bool checked = false;
+    WhenModal<AboutDialog>([&](AboutDialog* about) {
+        EXPECT_EQ(about->windowTitle(), "About KMission");
+        EXPECT_EQ(about->findChild<QLabel*>("lblTitle")->text(), "KMission");
+        EXPECT_EQ(about->findChild<QLabel*>("lblVersion")->text(), "Version 0.5.1");
+        EXPECT_FALSE(about->findChild<QLabel*>("lblDescription")->text().isEmpty());
+        EXPECT_EQ(about->size(), QSize(382, 237));
+        QTest::mouseClick(about->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
+        QTest::keyClick(about, Qt::Key_Escape);
+        checked = true;
+    });
+    action("mnuAbout")->trigger();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(messageTexts(),
+              std::vector<std::string>{"System Information Is Unavailable At This Time"});
+}
+
+} // namespace
+} // namespace kmission::test

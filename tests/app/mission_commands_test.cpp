@@ -1,0 +1,237 @@
+// File > Open, File > Save and Mission > Name with their dialogs and messages.
+#include "editor_fixture.h"
+#include "file_io.h"
+#include "stream_builder.h"
+#include "text.h"
+
+#include <fstream>
+
+namespace kmission::test {
+namespace {
+
+class MissionCommandsTest : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        startEditor();
+        ASSERT_TRUE(dialogs_.messages().empty());
+    }
+
+    std::string writeFile(const std::string& name, const ByteBuffer& bytes) {
+        const std::string path = folder_.path().toStdString() + "/" + name;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    Bytes readFile(const std::string& path) { return ReadWholeFile(path).value_or(Bytes{}); }
+
+    // A small mission: "mpinfo.prd" with a name and a map, and one unit entry.
+    static ByteBuffer SmallMission(const std::string& name, const std::string& map) {
+        StreamBuilder info;
+        info.list(3).string("mission").string("db_name").list(2).string(name);
+        info.string("MAP").list(2).string(map);
+        StreamBuilder units;
+        units.list(1).string("player_1").list(2).string("position").list(5);
+        units.real(10.5f).integer(0).real(-20.0f).integer(90);
+        return ArchiveBuilder()
+            .entry("mpinfo.prd", info.bytes())
+            .entry("aiv_units.prd", units.bytes())
+            .build();
+    }
+
+    int checkedItem() const {
+        int checked = -1;
+        for (QAction* item : mapItems()) {
+            if (item->isChecked()) {
+                EXPECT_EQ(checked, -1) << "only one map is checked";
+                checked = item->property("index").toInt();
+            }
+        }
+        return checked;
+    }
+
+    void resetMessages() { dialogs_ = platform::ScriptedDialogs{}; }
+};
+
+TEST_F(MissionCommandsTest, OpenShowsTheMissionItsMapAndLoaded) {
+    openMission(pbd("readermp01.PBD"));
+    ASSERT_EQ(dialogs_.fileRequests().size(), 1u);
+    const platform::FileDialogRequest& request = dialogs_.fileRequests()[0].request;
+    EXPECT_EQ(request.title, "Open PBD");
+    EXPECT_EQ(request.filter, "readermp*.PBD Korv3 Pellam|readermp*.PBD");
+    EXPECT_EQ(request.defaultExtension, ".PBD");
+    EXPECT_EQ(request.initialFolder, state_.dataDir);
+    EXPECT_EQ(request.options, 0x1804u);
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Loaded!"});
+    EXPECT_TRUE(window_->windowTitle().startsWith("Korv Mission Editor [BETA1] - "));
+    EXPECT_GT(window_->windowTitle().size(), 30);
+    EXPECT_TRUE(state_.mapLoaded);
+    EXPECT_GE(checkedItem(), 0);
+    EXPECT_FALSE(window_->mapSurface().isNull());
+    EXPECT_EQ(window_->mapView()->size(), QSize(640, 480));
+    EXPECT_GT(state_.mission.missionEntryCount(), 3);
+}
+
+TEST_F(MissionCommandsTest, CancelledOpenChangesNothing) {
+    dialogs_.queueOpenFile(std::nullopt);
+    action("mnufileopen")->trigger();
+    EXPECT_TRUE(dialogs_.messages().empty());
+    EXPECT_EQ(state_.mission.missionEntryCount(), 0);
+    EXPECT_FALSE(state_.mapLoaded);
+}
+
+TEST_F(MissionCommandsTest, RefusedFilesKeepTheOpenMission) {
+    openMission(pbd("readermp01.PBD"));
+    const MissionModel before = state_.mission;
+    const QString title = window_->windowTitle();
+
+    struct Case {
+        const char* name;
+        ByteBuffer bytes;
+        std::vector<std::string> messages;
+    };
+    StreamBuilder corrupt;
+    corrupt.list(1).tag(9);
+    const std::vector<Case> cases = {
+        {"count_beyond_limit",
+         ArchiveBuilder().entry("mpinfo.prd", {}).trailer(1, 10001).build(),
+         {"Sorry not for Ashen Tide expansion."}},
+        {"bad_tag",
+         ArchiveBuilder().entry("a.prd", {}).entry("mpinfo.prd", corrupt.bytes()).build(),
+         {"Corrupted Mission!  9", "12"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        resetMessages();
+        openMission(writeFile(std::string(c.name) + ".PBD", c.bytes));
+        EXPECT_EQ(messageTexts(), c.messages);
+        EXPECT_EQ(state_.mission, before);
+        EXPECT_EQ(window_->windowTitle(), title);
+        EXPECT_TRUE(state_.mapLoaded);
+    }
+    resetMessages();
+    openMission(folder_.path().toStdString() + "/missing.PBD");
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Bad Path!"});
+    EXPECT_EQ(state_.mission, before);
+}
+
+TEST_F(MissionCommandsTest, ArchiveWithoutMissionInfoLeavesNoMissionOpen) {
+    openMission(pbd("readermp01.PBD"));
+    resetMessages();
+    openMission(writeFile("builtin.PBD", ArchiveBuilder().entry("other.prd", {}).build()));
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Built in Mission not available to edit!"});
+    EXPECT_EQ(state_.mission.missionEntryCount(), 0);
+    EXPECT_TRUE(state_.mapLoaded) << "the picture and scale of the previous mission stay";
+}
+
+TEST_F(MissionCommandsTest, MapValueIsMatchedLowerCasedAgainstTheMenu) {
+    const std::string map = CleanText(state_.mapCatalogue[1].name);
+    openMission(writeFile("upper.PBD", SmallMission("Upper", ToUpperAscii(map))));
+    EXPECT_EQ(checkedItem(), 1);
+    EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - Upper");
+
+    resetMessages();
+    openMission(writeFile("nomap.PBD", SmallMission("Nowhere", "atlantis")));
+    EXPECT_EQ(checkedItem(), -1) << "no item keeps its check";
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Loaded!"});
+    EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - Nowhere");
+}
+
+TEST_F(MissionCommandsTest, ChoosingAMapItemOnlyMovesTheCheckMark) {
+    openMission(pbd("readermp01.PBD"));
+    const ViewRect view = state_.viewRect;
+    const int map = state_.currentMap;
+    const int other = checkedItem() == 0 ? 1 : 0;
+    mapItems()[other]->trigger();
+    EXPECT_EQ(checkedItem(), other);
+    EXPECT_EQ(state_.viewRect, view);
+    EXPECT_EQ(state_.currentMap, map);
+}
+
+TEST_F(MissionCommandsTest, SaveWithoutMissionDoesNothing) {
+    action("mnuFileSave")->trigger();
+    EXPECT_TRUE(dialogs_.fileRequests().empty());
+    EXPECT_TRUE(dialogs_.messages().empty());
+}
+
+TEST_F(MissionCommandsTest, SaveWritesTheSameBytesAndAsksBeforeReplacing) {
+    openMission(pbd("readermp01.PBD"));
+    resetMessages();
+    const std::string target = folder_.path().toStdString() + "/copy.PBD";
+    dialogs_.queueSaveFile(target);
+    action("mnuFileSave")->trigger();
+    ASSERT_EQ(dialogs_.fileRequests().size(), 1u);
+    const platform::FileDialogRequest& request = dialogs_.fileRequests()[0].request;
+    EXPECT_EQ(request.title, "Save PBD");
+    EXPECT_EQ(request.filter, "readermp*.PBD Korv3 Pellam|readermp*.PBD");
+    EXPECT_EQ(request.defaultExtension, ".PBD");
+    EXPECT_EQ(request.options, 0x804u);
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Saved!"});
+    EXPECT_EQ(readFile(target), readFile(pbd("readermp01.PBD")));
+
+    // An existing file: anything but Yes leaves it alone.
+    const ByteBuffer other = {1, 2, 3};
+    writeFile("copy.PBD", other);
+    for (platform::DialogButton answer :
+         {platform::DialogButton::No, platform::DialogButton::Cancel}) {
+        resetMessages();
+        dialogs_.queueSaveFile(target);
+        dialogs_.queueMessageAnswer(answer);
+        action("mnuFileSave")->trigger();
+        ASSERT_EQ(dialogs_.messages().size(), 1u);
+        EXPECT_EQ(dialogs_.messages()[0],
+                  (Message{"Replace Existing File?", "Replace", MessageButtons::YesNoCancel,
+                           MessageIcon::Question}));
+        EXPECT_EQ(readFile(target), Bytes(other.begin(), other.end()));
+    }
+    resetMessages();
+    dialogs_.queueSaveFile(target);
+    dialogs_.queueMessageAnswer(platform::DialogButton::Yes);
+    action("mnuFileSave")->trigger();
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Replace Existing File?", "Saved!"}));
+    EXPECT_EQ(readFile(target), readFile(pbd("readermp01.PBD")));
+}
+
+TEST_F(MissionCommandsTest, SaveToAFolderThatCannotBeWrittenSaysWhy) {
+    openMission(pbd("readermp01.PBD"));
+    resetMessages();
+    dialogs_.queueSaveFile(folder_.path().toStdString() + "/no/such/folder/x.PBD");
+    action("mnuFileSave")->trigger();
+    ASSERT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_TRUE(dialogs_.messages()[0].text.starts_with("Not saved: "))
+        << dialogs_.messages()[0].text;
+}
+
+TEST_F(MissionCommandsTest, RenameStoresTheTextAsTypedAndShowsItCleaned) {
+    action("mnuMissionName")->trigger();
+    EXPECT_TRUE(dialogs_.inputs().empty()) << "no mission, no question";
+
+    openMission(writeFile("rename.PBD", SmallMission("Old Name", "x")));
+    dialogs_.queueInputAnswer("  New Name  ");
+    action("mnuMissionName")->trigger();
+    ASSERT_EQ(dialogs_.inputs().size(), 1u);
+    EXPECT_EQ(dialogs_.inputs()[0],
+              (platform::ScriptedDialogs::InputRequest{"Mission Name:", "Name", "Old Name"}));
+    EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - New Name");
+    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text, "  New Name  ");
+
+    // Cancel (the empty answer) changes nothing.
+    action("mnuMissionName")->trigger();
+    EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - New Name");
+    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text, "  New Name  ");
+
+    // Saved with its spaces; the next open cleans them away again.
+    const std::string target = folder_.path().toStdString() + "/renamed.PBD";
+    dialogs_.queueSaveFile(target);
+    action("mnuFileSave")->trigger();
+    openMission(target);
+    EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - New Name");
+    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text, "New Name");
+    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].length, 12);
+}
+
+} // namespace
+} // namespace kmission::test

@@ -1,0 +1,88 @@
+#pragma once
+
+// A running editor on a demo game installation in a temporary folder, found
+// through the registry of the installation's own Wine prefix, with scripted
+// dialogs in place of the user.
+
+#include "demo_installation.h"
+#include "editor_state.h"
+#include "main_window.h"
+#include "map_view.h"
+#include "qt_test_application.h"
+#include "scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace kmission::test {
+
+class EditorFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApplication();
+        ASSERT_TRUE(folder_.isValid());
+        demoDir_ = folder_.path().toStdString() + "/game";
+        std::string error;
+        ASSERT_TRUE(demo::WriteDemoInstallation(demoDir_, error)) << error;
+        setenv("WINEPREFIX", (demoDir_ + "/prefix").c_str(), 1);
+    }
+
+    void TearDown() override {
+        window_.reset();
+        unsetenv("WINEPREFIX");
+    }
+
+    void startEditor() {
+        window_ = std::make_unique<KMission>(state_, dialogs_);
+        window_->startUp();
+    }
+
+    std::string pbd(const std::string& name) const { return demoDir_ + "/pbd/" + name; }
+
+    QAction* action(const char* name) const {
+        QAction* found = window_->findChild<QAction*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QList<QAction*> mapItems() const {
+        QList<QAction*> items = window_->findChildren<QAction*>("mnumaparray");
+        std::sort(items.begin(), items.end(), [](QAction* a, QAction* b) {
+            return a->property("index").toInt() < b->property("index").toInt();
+        });
+        return items;
+    }
+
+    // File > Open of a file of the demo installation (or any native path).
+    void openMission(const std::string& path) {
+        dialogs_.queueOpenFile(path);
+        action("mnufileopen")->trigger();
+    }
+
+    std::vector<std::string> messageTexts() const {
+        std::vector<std::string> texts;
+        for (const Message& m : dialogs_.messages()) {
+            texts.push_back(m.text);
+        }
+        return texts;
+    }
+
+    QImage grabView() const { return window_->mapView()->grab().toImage(); }
+
+    QTemporaryDir folder_;
+    std::string demoDir_;
+    EditorState state_;
+    platform::ScriptedDialogs dialogs_;
+    std::unique_ptr<KMission> window_;
+};
+
+} // namespace kmission::test
