@@ -14,6 +14,7 @@ int main(int argc, char* argv[]) {
     kmission::EditorState state;
     kmission::platform::QtDialogs dialogs;
     kmission::KMission window(state, dialogs);
+    dialogs.setParent(&window);
     window.startUp();
     return QApplication::exec();
 }

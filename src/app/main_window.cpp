@@ -2,6 +2,8 @@
 
 #include "about_dialog.h"
 #include "app_icon.h"
+#include "environment_dialog.h"
+#include "environment_windows.h"
 #include "map_mouse.h"
 #include "map_view.h"
 #include "properties_window.h"
@@ -49,6 +51,9 @@ KMission::KMission(EditorState& state, platform::Dialogs& dialogs, QWidget* pare
     setWindowIcon(AppIcon());
     buildControls();
     buildMenus();
+    environment_ = new EnvironmentWindows(state_, this);
+    connect(this, &KMission::missionReplaced, environment_, &EnvironmentWindows::closeAll);
+    connect(this, &KMission::closing, environment_, &EnvironmentWindows::closeAll);
     // The design client area: 9720 x 7695 twips below the menu bar.
     resize(Px(9720), Px(7695) + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -195,6 +200,7 @@ void KMission::showEnvironment() {
     if (!state_.mapLoaded) {
         return;
     }
+    environment_->show();
 }
 
 void KMission::zoom(double factor) {

@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace kmission {
 
+class EnvironmentWindows;
 class MapView;
 class PropertiesWindow;
 
@@ -81,6 +82,7 @@ private:
     QMenu* mnumaps_ = nullptr;
     QList<QAction*> mnumaparray_;
     QPointer<PropertiesWindow> properties_;
+    EnvironmentWindows* environment_ = nullptr;
     qint64 lastEventPump_ = 0;
 };
 

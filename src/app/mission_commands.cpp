@@ -71,6 +71,7 @@ void KMission::openMission() {
     case LoadOutcome::NoMission:
         state_.mission = MissionModel{};
         state_.selectedEntry = -1;
+        emit missionReplaced();
         platform::ShowMessages(dialogs_, load.messages);
         picture1_->update();
         return;

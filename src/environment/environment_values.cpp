@@ -1,0 +1,163 @@
+#include "environment_values.h"
+
+#include "text.h"
+
+namespace kmission {
+
+namespace {
+
+struct KeyInfo {
+    const char* text;
+    bool lowerCased; // compared after lower-casing the node text
+};
+
+constexpr std::array<KeyInfo, kEnvironmentKeyCount> kKeys = {{
+    {"ambient_temperature", false},
+    {"jet_ceiling", false},
+    {"fog", false},
+    {"rain", true},
+    {"sun", true},
+    {"underwater", true},
+    {"wind", true},
+    {"global_wind", true},
+}};
+
+constexpr ValueSlot kAmbientTemperatureSlots[] = {{2, "txtAmbientTemperature"}};
+constexpr ValueSlot kJetCeilingSlots[] = {{2, "txtJetCeiling"}};
+constexpr ValueSlot kFogSlots[] = {
+    {4, kHorizonControl}, {7, "txtRed"},        {8, "txtGreen"},   {9, "txtBlue"},
+    {12, "txtAltitude1"}, {13, "txtAltitude2"}, {16, "txtRange1"}, {17, "txtRange2"},
+    {20, "txtHWRange1"},  {21, "txtHWRange2"},
+};
+constexpr ValueSlot kRainSlots[] = {
+    {7, "txtRed"},
+    {8, "txtGreen"},
+    {9, "txtBlue"},
+    {4, "txtParticles"},
+};
+constexpr ValueSlot kSunSlots[] = {
+    {4, "txtSunOrientation", 0}, {5, "txtSunOrientation", 1}, {6, "txtSunOrientation", 2},
+    {9, "txtDiffuse"},           {12, "txtAmbient"},
+};
+constexpr ValueSlot kUnderwaterSlots[] = {
+    {4, "txtRed"},     {5, "txtGreen"},      {6, "txtBlue"},       {9, "txtRange1"},
+    {10, "txtRange2"}, {13, "txtAltitude1"}, {14, "txtAltitude2"},
+};
+constexpr ValueSlot kWindSlots[] = {
+    {4, "txtDir"},
+    {7, "txtVelocity"},
+    {10, "txtGravity"},
+    {13, "txtAlphagradient1"},
+    {14, "txtAlphagradient2"},
+};
+constexpr ValueSlot kGlobalWindSlots[] = {
+    {4, "txtGWindVel", 0}, {5, "txtGWindVel", 1},  {6, "txtGWindVel", 2},
+    {9, "txtMaxSpeed"},    {12, "txtRandomAccel"}, {15, "txtRandomAngVel"},
+};
+
+} // namespace
+
+std::string_view KeyText(EnvironmentKey key) {
+    return kKeys[KeyIndex(key)].text;
+}
+
+std::optional<EnvironmentKey> EffectForListEntry(std::string_view entry) {
+    for (EnvironmentKey key : kEffectKeys) {
+        if (entry == KeyText(key)) {
+            return key;
+        }
+    }
+    return std::nullopt;
+}
+
+bool MatchesKey(EnvironmentKey key, std::string_view nodeText) {
+    const KeyInfo& info = kKeys[KeyIndex(key)];
+    const std::string prepared =
+        info.lowerCased ? CleanText(ToLowerAscii(nodeText)) : CleanText(nodeText);
+    return prepared == info.text;
+}
+
+int HorizonIndex(std::string_view text) {
+    for (std::size_t i = 0; i < kHorizonModes.size(); ++i) {
+        if (text == kHorizonModes[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+std::span<const ValueSlot> ValueSlots(EnvironmentKey key) {
+    switch (key) {
+    case EnvironmentKey::AmbientTemperature:
+        return kAmbientTemperatureSlots;
+    case EnvironmentKey::JetCeiling:
+        return kJetCeilingSlots;
+    case EnvironmentKey::Fog:
+        return kFogSlots;
+    case EnvironmentKey::Rain:
+        return kRainSlots;
+    case EnvironmentKey::Sun:
+        return kSunSlots;
+    case EnvironmentKey::Underwater:
+        return kUnderwaterSlots;
+    case EnvironmentKey::Wind:
+        return kWindSlots;
+    case EnvironmentKey::GlobalWind:
+        return kGlobalWindSlots;
+    }
+    return {};
+}
+
+std::vector<KeyMatch> ScanEnvironment(const NodeList& nodes) {
+    std::vector<KeyMatch> matches;
+    for (std::size_t j = 0; j < nodes.size(); ++j) {
+        for (EnvironmentKey key : kEnvironmentKeys) {
+            if (MatchesKey(key, nodes[j].text)) {
+                matches.push_back({static_cast<int>(j), key});
+            }
+        }
+    }
+    return matches;
+}
+
+std::optional<std::size_t> ValueNode(const NodeList& nodes, int keyNode, int position) {
+    const auto node = static_cast<std::int64_t>(keyNode) + position;
+    if (node < 0 || node >= static_cast<std::int64_t>(nodes.size())) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(node);
+}
+
+EnvironmentKeySet LoadEnvironment(const NodeList& nodes, EnvironmentControls& controls) {
+    EnvironmentKeySet found;
+    for (const KeyMatch& match : ScanEnvironment(nodes)) {
+        found.set(KeyIndex(match.key));
+        controls.keyFound(match.key);
+        for (const ValueSlot& slot : ValueSlots(match.key)) {
+            if (const auto node = ValueNode(nodes, match.node, slot.position)) {
+                controls.showValue(match.key, slot, nodes[*node].text);
+            }
+        }
+    }
+    return found;
+}
+
+void WriteEnvironment(NodeList& nodes, const EnvironmentControls& controls,
+                      EnvironmentKeySet loaded) {
+    for (const KeyMatch& match : ScanEnvironment(nodes)) {
+        if (!loaded.test(KeyIndex(match.key))) {
+            continue;
+        }
+        for (const ValueSlot& slot : ValueSlots(match.key)) {
+            const auto node = ValueNode(nodes, match.node, slot.position);
+            if (!node) {
+                continue;
+            }
+            if (auto text = controls.editedValue(match.key, slot)) {
+                nodes[*node].text = std::move(*text);
+            }
+        }
+    }
+}
+
+} // namespace kmission

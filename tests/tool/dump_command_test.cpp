@@ -1,0 +1,132 @@
+#include "demo_installation.h"
+#include "demo_missions.h"
+#include "stream_builder.h"
+#include "tool_process.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace kmission::test {
+namespace {
+
+QJsonArray Entries(const ToolRun& run) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out;
+    return doc.object().value("entries").toArray();
+}
+
+TEST(DumpCommand, PrintsEveryEntryOfADemoMission) {
+    ScratchDir dir;
+    std::string error;
+    ASSERT_TRUE(demo::WriteDemoInstallation(dir.path().string(), error)) << error;
+    const demo::DemoMission& plan = demo::DemoMissionPlans().at(1);
+    const std::string path = dir.file("pbd/" + plan.fileName);
+
+    const ToolRun run = RunTool({"dump", path});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const QJsonArray entries = Entries(run);
+    ASSERT_EQ(entries.size(), 8);
+    const QStringList expectedNames{
+        "mpinfo.prd",    "reg_inside_bridge.prd", "reg_outside_west.prd", "reg_border_coast.prd",
+        "aiv_units.prd", "aiv_patrol.prd",        "triggers.prd",         "briefing.prd"};
+    qint64 next = 0;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QJsonObject entry = entries[i].toObject();
+        EXPECT_EQ(entry["name"].toString(), expectedNames[i]);
+        EXPECT_EQ(entry["offset"].toInteger(), next) << "entries are packed";
+        next += entry["size"].toInteger();
+    }
+    EXPECT_EQ(next + 148 * 8 + 8, static_cast<qint64>(ReadBytes(path).size()));
+    const QJsonArray info = entries[0].toObject()["nodes"].toArray();
+    EXPECT_EQ(info[2].toArray(), QJsonArray({3, 7, "db_name"})) << "node 3, as the editor reads it";
+    EXPECT_EQ(info[4].toArray(), QJsonArray({3, 14, "River Crossing"}));
+    EXPECT_TRUE(run.out.ends_with("]}]}\n")) << "one document, one line feed";
+}
+
+// Bytes the game's code page and the cleaning rule treat specially.
+ByteBuffer mixed_values() {
+    return StreamBuilder()
+        .list(6)
+        .string(std::string(" a\tb\x80\x81\"\\\0 ", 10))
+        .integer(-5)
+        .real(0.1f)
+        .real(1e-7f)
+        .real(12345678.0f)
+        .bytes();
+}
+
+TEST(DumpCommand, PrintsHandMadeValuesExactly) {
+    ScratchDir dir;
+    const ByteBuffer first = mixed_values();
+    const ByteBuffer second = StreamBuilder().string("x").end().bytes();
+    WriteBytes(dir.file("edge.PBD"), ArchiveBuilder()
+                                         .entry("values.prd", first)
+                                         .entry("second.prd", second)
+                                         .namePadding(' ')
+                                         .gapBeforeEach(4)
+                                         .build());
+
+    const ToolRun run = RunTool({"dump", dir.file("edge.PBD")});
+
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string secondOffset = std::to_string(4 + first.size() + 4);
+    EXPECT_EQ(run.out,
+              "{\"entries\": [{\"name\": \"values.prd\", \"offset\": 4, \"size\": " +
+                  std::to_string(first.size()) +
+                  ", \"nodes\": [[4, -1, \"6\"], [3, 10, \"ab\xE2\x82\xAC\xC2\x81\\\"\\\\\"], "
+                  "[1, -1, \"-5\"], [2, -1, \"0.1\"], [2, -1, \"1E-07\"], "
+                  "[2, -1, \"1.234568E+07\"]]}, {\"name\": \"second.prd\", \"offset\": " +
+                  secondOffset + ", \"size\": " + std::to_string(second.size()) +
+                  ", \"nodes\": [[3, 1, \"x\"]]}]}\n");
+    // The same through a JSON parser: 0x80 is the euro sign, 0x81 the C1 control.
+    const QJsonArray nodes = Entries(run)[0].toObject()["nodes"].toArray();
+    EXPECT_EQ(nodes[1].toArray()[2].toString(), QString::fromUtf8("ab\xE2\x82\xAC\xC2\x81\"\\"));
+}
+
+ByteBuffer ashen_tide_count() {
+    return ArchiveBuilder()
+        .entry("mpinfo.prd", StreamBuilder().integer(1).bytes())
+        .trailer(1, 10001)
+        .build();
+}
+
+// The tag 7 is read at bytes 8 ... 11; the parse stands at 12.
+ByteBuffer bad_tag_seven() {
+    return ArchiveBuilder()
+        .entry("mpinfo.prd", StreamBuilder().integer(1).tag(7).integer(2).bytes())
+        .build();
+}
+
+TEST(DumpCommand, RefusesAsFileOpenDoes) {
+    ScratchDir dir;
+    struct Case {
+        const char* name;
+        ByteBuffer (*make)();
+        std::vector<std::string> errLines;
+    };
+    const Case cases[] = {
+        {"ashen_tide_count", ashen_tide_count, {"KMission: Sorry not for Ashen Tide expansion."}},
+        {"bad_tag_seven", bad_tag_seven, {"KMission: Corrupted Mission!  7", "Fpos: 12"}},
+        {"missing_file", nullptr, {"KMission: Bad Path!"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(std::string(c.name) + ".PBD");
+        if (c.make) {
+            WriteBytes(path, c.make());
+        }
+        const ToolRun run = RunTool({"dump", path});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.errLines(), c.errLines);
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+} // namespace
+} // namespace kmission::test

@@ -1,0 +1,133 @@
+#include "demo_installation.h"
+#include "demo_maps.h"
+#include "stream_builder.h"
+#include "tool_process.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace kmission::test {
+namespace {
+
+struct Picture {
+    std::int16_t width;
+    std::int16_t height;
+    std::vector<std::uint16_t> pixels; // 5-6-5, top row first
+};
+
+// "rimage.pbd": 24-byte header with the record count as its fourth int32,
+// 40-byte records (name, offset, extra), then the pictures; record j shows
+// pictures[pictureOf[j]].
+ByteBuffer PictureFile(const std::vector<std::string>& names, const std::vector<Picture>& pictures,
+                       const std::vector<std::size_t>& pictureOf) {
+    const auto count = static_cast<std::int32_t>(names.size());
+    std::vector<std::int32_t> offsets;
+    std::int32_t at = 24 + 40 * count;
+    for (const Picture& p : pictures) {
+        offsets.push_back(at);
+        at += 16 + 2 * p.width * p.height;
+    }
+    ByteBuffer out;
+    for (std::int32_t value : {0, 0, 0, count, 0, 0}) {
+        AppendInt32(out, value);
+    }
+    for (std::size_t j = 0; j < names.size(); ++j) {
+        std::string name = names[j];
+        name.resize(32, '\0');
+        AppendBytes(out, name);
+        AppendInt32(out, offsets[pictureOf[j]]);
+        AppendInt32(out, 0);
+    }
+    for (const Picture& p : pictures) {
+        AppendInt32(out, 0);
+        AppendInt16(out, p.width);
+        AppendInt16(out, p.height);
+        out.insert(out.end(), 8, 0);
+        for (std::uint16_t v : p.pixels) {
+            AppendInt16(out, static_cast<std::int16_t>(v));
+        }
+    }
+    return out;
+}
+
+// Two records match "Tiny" once cleaned and ignoring case; the later one,
+// the 2 x 2 picture, is the one the editor shows.
+ByteBuffer two_matching_records() {
+    const Picture decoy{1, 1, {0x07E0}};
+    const Picture colours{2, 2, {0x0000, 0xFFFF, 0xF800, 0x001F}};
+    return PictureFile({"tiny", "other", "TINY\t "}, {decoy, colours}, {0, 0, 1});
+}
+
+// The header promises 640 x 480 pixels; the file ends right after it.
+ByteBuffer header_beyond_file() {
+    return PictureFile({"big"}, {Picture{640, 480, {}}}, {0});
+}
+
+QRgb Rgb(int r, int g, int b) {
+    return qRgb(r, g, b);
+}
+
+TEST(PictureCommand, WritesTheDecodedColoursTopRowFirst) {
+    ScratchDir dir;
+    WriteBytes(dir.file("rimage.pbd"), two_matching_records());
+
+    const ToolRun run = RunTool({"picture", dir.file("rimage.pbd"), "Tiny", dir.file("out.png")});
+
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const ByteBuffer png = ReadBytes(dir.file("out.png"));
+    ASSERT_GT(png.size(), 26u);
+    EXPECT_EQ(png[24], 8) << "bit depth";
+    EXPECT_EQ(png[25], 2) << "colour type RGB, no alpha";
+    const QImage image(QString::fromStdString(dir.file("out.png")));
+    ASSERT_EQ(image.size(), QSize(2, 2));
+    EXPECT_EQ(image.pixel(0, 0), Rgb(7, 3, 7));
+    EXPECT_EQ(image.pixel(1, 0), Rgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(0, 1), Rgb(255, 3, 7));
+    EXPECT_EQ(image.pixel(1, 1), Rgb(7, 3, 255));
+}
+
+TEST(PictureCommand, WritesADemoMapWhoseRecordIsLast) {
+    ScratchDir dir;
+    std::string error;
+    ASSERT_TRUE(demo::WriteDemoInstallation(dir.path().string(), error)) << error;
+
+    const ToolRun run = RunTool({"picture", dir.file("pbd/rimage.pbd"),
+                                 demo::DemoMaps().front().name, dir.file("first.png")});
+
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const QImage image(QString::fromStdString(dir.file("first.png")));
+    ASSERT_EQ(image.size(), QSize(640, 480));
+    const auto& pixels = demo::DemoTerrain(0).pixels;
+    int wrong = 0;
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const std::uint16_t v = pixels[static_cast<std::size_t>(y * 640 + x)];
+            wrong += image.pixel(x, y) !=
+                     Rgb((v >> 11) * 8 + 7, ((v >> 5) & 63) * 4 + 3, (v & 31) * 8 + 7);
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(PictureCommand, RefusesWithOneLine) {
+    ScratchDir dir;
+    WriteBytes(dir.file("tiny.pbd"), two_matching_records());
+    WriteBytes(dir.file("big.pbd"), header_beyond_file());
+    struct Case {
+        const char* file;
+        const char* name;
+    };
+    for (const Case& c :
+         {Case{"tiny.pbd", "tin"}, Case{"big.pbd", "big"}, Case{"none.pbd", "tiny"}}) {
+        SCOPED_TRACE(c.file);
+        const ToolRun run = RunTool({"picture", dir.file(c.file), c.name, dir.file("out.png")});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.errLines().size(), 1u) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
+    }
+}
+
+} // namespace
+} // namespace kmission::test

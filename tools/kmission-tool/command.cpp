@@ -1,0 +1,66 @@
+#include "command.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+
+#include <algorithm>
+
+namespace kmission::tool {
+
+Command::Command(std::string name, std::string summary, std::string details,
+                 std::vector<Argument> arguments)
+    : name_(std::move(name)), summary_(std::move(summary)), details_(std::move(details)),
+      arguments_(std::move(arguments)) {}
+
+std::string Command::usageLine() const {
+    std::string line = std::string("Usage: ") + kToolName + " " + name_;
+    for (const Argument& argument : arguments_) {
+        line += " " + argument.name;
+    }
+    return line;
+}
+
+std::string Command::helpText() const {
+    std::string text = usageLine() + "\n\n" + details_ + "\n\nArguments:\n";
+    std::size_t width = 0;
+    for (const Argument& argument : arguments_) {
+        width = std::max(width, argument.name.size());
+    }
+    for (const Argument& argument : arguments_) {
+        text += "  " + argument.name + std::string(width - argument.name.size() + 2, ' ') +
+                argument.description + "\n";
+    }
+    text += "\nOptions:\n  -h, --help  Show this help.\n";
+    return text;
+}
+
+int Command::execute(const QStringList& arguments, const Output& output) {
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{"h", "help"});
+    parser.addOption(help);
+    // The parser takes the first element as the program's name.
+    if (!parser.parse(QStringList{QString::fromStdString(name_)} + arguments)) {
+        output.err << kToolName << " " << name_ << ": " << parser.errorText().toStdString() << "\n"
+                   << usageLine() << "\n";
+        return kExitUsage;
+    }
+    if (parser.isSet(help)) {
+        output.out << helpText();
+        return kExitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != static_cast<qsizetype>(arguments_.size())) {
+        output.err << kToolName << " " << name_ << ": expected " << arguments_.size()
+                   << (arguments_.size() == 1 ? " argument" : " arguments") << ", got "
+                   << positional.size() << "\n"
+                   << usageLine() << "\n";
+        return kExitUsage;
+    }
+    return run(positional, output);
+}
+
+std::string NativePath(const QString& argument) {
+    return QFile::encodeName(argument).toStdString();
+}
+
+} // namespace kmission::tool

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QStringList>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kmission::tool {
+
+// Exit codes of every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused =
+    1;                               // the editor would have refused the file or the command failed
+inline constexpr int kExitUsage = 2; // unknown command, option or wrong number of arguments
+
+inline constexpr const char* kToolName = "kmission-tool";
+
+// Where a command writes: results on `out`, messages and errors on `err`.
+struct Output {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// One subcommand of the tool. `execute` handles what all commands share
+// (--help, unknown options, the number of arguments) and then calls `run`
+// with exactly the positional arguments the command declares.
+class Command {
+public:
+    struct Argument {
+        std::string name;        // "ARCHIVE"
+        std::string description; // one line
+    };
+
+    Command(std::string name, std::string summary, std::string details,
+            std::vector<Argument> arguments);
+    virtual ~Command() = default;
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    const std::string& name() const { return name_; }
+    const std::string& summary() const { return summary_; }
+    std::string usageLine() const;
+    std::string helpText() const;
+
+    // `arguments` are what follows the command name on the command line.
+    int execute(const QStringList& arguments, const Output& output);
+
+protected:
+    virtual int run(const QStringList& arguments, const Output& output) = 0;
+
+private:
+    std::string name_;
+    std::string summary_;
+    std::string details_;
+    std::vector<Argument> arguments_;
+};
+
+// A native file path from a command-line argument.
+std::string NativePath(const QString& argument);
+
+} // namespace kmission::tool
