@@ -11,13 +11,10 @@
 
 namespace kmission {
 
+using platform::DesignRect;
 using platform::Px;
 
 namespace {
-
-QRect DesignRect(int left, int top, int width, int height) {
-    return {Px(left), Px(top), Px(width), Px(height)};
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     auto* label = new QLabel(text, parent);

@@ -17,16 +17,40 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <algorithm>
 
 namespace kmission {
 
+using platform::DesignRect;
 using platform::Px;
 
 namespace {
 
-// Twips rectangle of the design layout, in pixels.
-QRect DesignRect(int left, int top, int width, int height) {
-    return {Px(left), Px(top), Px(width), Px(height)};
+constexpr qreal kSmallestCaptionPoints = 6;
+
+// The design's buttons were sized for a smaller system font than a desktop's
+// usual one. When a caption does not fit, all buttons get one smaller font,
+// so that none is cut off and they still look alike.
+void FitCaptions(const QList<QPushButton*>& buttons) {
+    QFont font = buttons.first()->font();
+    const auto fits = [&](QPushButton* button) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect room =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        return QFontMetrics(font).horizontalAdvance(button->text()) <= room.width();
+    };
+    while (font.pointSizeF() > kSmallestCaptionPoints &&
+           !std::all_of(buttons.begin(), buttons.end(), fits)) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    for (QPushButton* button : buttons) {
+        button->setFont(font);
+    }
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
@@ -93,6 +117,7 @@ void KMission::buildControls() {
     // Node Shift is part of the design but hidden; nothing shows it.
     command2_ = MakeButton(client, "Command2", "Node Shift", DesignRect(7740, 0, 1155, 315));
     command2_->hide();
+    FitCaptions({cmdZoomOut_, cmdZoomIn_, command1_, command2_});
 
     setTabOrder(picture1_, cmdZoomOut_);
     setTabOrder(cmdZoomOut_, cmdZoomIn_);

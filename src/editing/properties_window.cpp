@@ -10,13 +10,10 @@
 
 namespace kmission {
 
+using platform::DesignRect;
 using platform::Px;
 
 namespace {
-
-QRect DesignRect(int left, int top, int width, int height) {
-    return {Px(left), Px(top), Px(width), Px(height)};
-}
 
 // Caption labels stand right-aligned before the framed value labels.
 QLabel* MakeCaption(QWidget* parent, const char* name, const char* text, QRect geometry) {

@@ -14,13 +14,10 @@
 
 namespace kmission {
 
+using platform::DesignRect;
 using platform::Px;
 
 namespace {
-
-QRect DesignRect(int left, int top, int width, int height) {
-    return {Px(left), Px(top), Px(width), Px(height)};
-}
 
 // The jet ceiling box only tells whether the mission has the setting: OK
 // never reads it, so the user is not offered a change that would do nothing.

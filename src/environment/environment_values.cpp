@@ -1,13 +1,11 @@
 #include "environment_values.h"
 
-#include "text.h"
-
 namespace kmission {
 
 namespace {
 
 struct KeyInfo {
-    const char* text;
+    std::string_view text;
     bool lowerCased; // compared after lower-casing the node text
 };
 
@@ -55,6 +53,44 @@ constexpr ValueSlot kGlobalWindSlots[] = {
     {9, "txtMaxSpeed"},    {12, "txtRandomAccel"}, {15, "txtRandomAngVel"},
 };
 
+// Whether CleanText of `text`, lower-cased first when asked, equals `key`,
+// without building either text: every node is tested against every key, and
+// nearly none is a key. Cleaning drops the bytes below a space and trims the
+// spaces at both ends; a key holds neither.
+bool CleanedTextEquals(std::string_view text, std::string_view key, bool lowerCased) {
+    if (text.size() < key.size()) {
+        return false;
+    }
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::size_t i = 0;
+    while (i < text.size() && byte(i) <= ' ') {
+        ++i;
+    }
+    std::size_t matched = 0;
+    for (; i < text.size() && matched < key.size(); ++i) {
+        char c = text[i];
+        if (byte(i) < ' ') {
+            continue;
+        }
+        if (lowerCased && c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != key[matched]) {
+            return false;
+        }
+        ++matched;
+    }
+    if (matched < key.size()) {
+        return false;
+    }
+    for (; i < text.size(); ++i) {
+        if (byte(i) > ' ') {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::string_view KeyText(EnvironmentKey key) {
@@ -72,9 +108,7 @@ std::optional<EnvironmentKey> EffectForListEntry(std::string_view entry) {
 
 bool MatchesKey(EnvironmentKey key, std::string_view nodeText) {
     const KeyInfo& info = kKeys[KeyIndex(key)];
-    const std::string prepared =
-        info.lowerCased ? CleanText(ToLowerAscii(nodeText)) : CleanText(nodeText);
-    return prepared == info.text;
+    return CleanedTextEquals(nodeText, info.text, info.lowerCased);
 }
 
 int HorizonIndex(std::string_view text) {

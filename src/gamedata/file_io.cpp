@@ -16,7 +16,8 @@
 
 namespace kmission {
 
-std::optional<Bytes> ReadWholeFile(const std::string& path) {
+std::optional<Bytes> ReadWholeFile(const std::string& path,
+                                   const std::function<void()>& pieceRead) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return std::nullopt;
@@ -26,10 +27,24 @@ std::optional<Bytes> ReadWholeFile(const std::string& path) {
     if (error) {
         return std::nullopt;
     }
-    Bytes bytes(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    if (static_cast<std::uintmax_t>(in.gcount()) != size) {
-        return std::nullopt;
+    // Piece by piece through a small buffer, so that the memory is taken as
+    // the bytes arrive (and not cleared first) and the caller gets its turn
+    // between pieces.
+    Bytes bytes;
+    bytes.reserve(static_cast<std::size_t>(size));
+    Bytes piece(std::min<std::size_t>(kReadChunkSize, static_cast<std::size_t>(size)));
+    while (bytes.size() < size) {
+        const std::size_t wanted =
+            std::min<std::size_t>(piece.size(), static_cast<std::size_t>(size) - bytes.size());
+        in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(wanted));
+        if (static_cast<std::size_t>(in.gcount()) != wanted) {
+            return std::nullopt;
+        }
+        bytes.insert(bytes.end(), piece.begin(),
+                     piece.begin() + static_cast<std::ptrdiff_t>(wanted));
+        if (pieceRead) {
+            pieceRead();
+        }
     }
     return bytes;
 }

@@ -9,7 +9,11 @@
 namespace kmission {
 
 // The whole file at `path` (a native path), or nothing when it cannot be read.
-std::optional<Bytes> ReadWholeFile(const std::string& path);
+// `pieceRead`, when given, runs after each piece of kReadChunkSize bytes, so
+// that a window can let its events run while a large file comes in.
+inline constexpr std::size_t kReadChunkSize = 1024 * 1024;
+std::optional<Bytes> ReadWholeFile(const std::string& path,
+                                   const std::function<void()>& pieceRead = {});
 
 // A test seam for the writer: called before each write with its 1-based number;
 // a non-zero result is taken as the errno that write failed with.

@@ -24,6 +24,27 @@ std::int64_t NodeBudget(ByteView file, std::int32_t entryCount) {
     return static_cast<std::int64_t>(file.size()) / 4 + entryCount;
 }
 
+// Likewise the strings take their bytes from the file, so their texts hold at
+// most its length, plus what lengths running past their entries add. Beyond a
+// fixed allowance on top, entries are being read over and over: ten thousand
+// records over one long string would fill gigabytes from a file of two.
+constexpr std::int64_t kStringAllowance = 64 * 1024 * 1024;
+
+std::int64_t StringBytes(const NodeList& nodes) {
+    std::int64_t bytes = 0;
+    for (const ReaderNode& node : nodes) {
+        if (node.type == kNodeString) {
+            bytes += static_cast<std::int64_t>(node.text.size());
+        }
+    }
+    return bytes;
+}
+
+Messages OverlapRefusal() {
+    return {Message{"Corrupted Mission! The entries of this archive overlap so much that reading "
+                    "them would take far more memory than the file holds."}};
+}
+
 } // namespace
 
 MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
@@ -44,6 +65,7 @@ MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
     mission.missionEntries.resize(mission.archiveDirectory.size());
 
     std::int64_t budget = NodeBudget(file, trailer.trailer->count);
+    std::int64_t stringBudget = static_cast<std::int64_t>(file.size()) + kStringAllowance;
     for (std::size_t i = 0; i < mission.archiveDirectory.size(); ++i) {
         const ArchiveEntry& entry = mission.archiveDirectory[i];
         EntryTree& tree = mission.missionEntries[i];
@@ -52,13 +74,15 @@ MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
         parse.maxNodes = std::min<std::int64_t>(kMaxEntryNodes, budget);
         if (const auto failure = ParseEntry(file, entry.offset, entry.size, tree.nodes, parse)) {
             if (failure->error == ParseError::TooManyNodes && parse.maxNodes < kMaxEntryNodes) {
-                return Refusal({Message{"Corrupted Mission! The entries of this archive overlap "
-                                        "so much that reading them would take far more memory "
-                                        "than the file holds."}});
+                return Refusal(OverlapRefusal());
             }
             return Refusal(MissionParseMessages(*failure, CleanText(entry.name)));
         }
         budget -= tree.nodeCount();
+        stringBudget -= StringBytes(tree.nodes);
+        if (stringBudget < 0) {
+            return Refusal(OverlapRefusal());
+        }
     }
 
     const int info = FindMissionInfo(mission);
@@ -92,7 +116,7 @@ MissionLoad LoadMissionFile(const std::string& path, const MissionReadOptions& o
     if (!FileExists(path)) {
         return Refusal({Message{"Bad Path!"}});
     }
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadWholeFile(path, options.parse.yield);
     if (!bytes) {
         return Refusal({Message{"The file could not be read."}});
     }

@@ -5,9 +5,30 @@
 
 namespace kmission {
 
+namespace {
+
+// What the archive of `mission` can take at most: every value its tag and a
+// 4-byte payload, a string its bytes too, then the directory and the trailer.
+// Reserved at once, a large mission's bytes are not copied again and again
+// while they grow.
+std::size_t ArchiveBound(const MissionModel& mission) {
+    std::size_t bytes =
+        8 + static_cast<std::size_t>(kDirectoryRecordSize) * mission.archiveDirectory.size();
+    for (const EntryTree& tree : mission.missionEntries) {
+        for (std::size_t k = 1; k < tree.nodes.size(); ++k) {
+            const ReaderNode& node = tree.nodes[k];
+            bytes += 8 + (node.type == kNodeString ? node.text.size() : 0);
+        }
+    }
+    return bytes;
+}
+
+} // namespace
+
 SerializedMission SerializeMission(const MissionModel& mission) {
     SerializedMission result;
     Bytes& out = result.bytes;
+    out.reserve(ArchiveBound(mission));
     std::vector<ArchiveEntry>& directory = result.directory;
     directory = mission.archiveDirectory;
     for (std::size_t i = 0; i < mission.missionEntries.size() && i < directory.size(); ++i) {

@@ -3,7 +3,9 @@
 #include "text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace kmission {
@@ -13,6 +15,28 @@ namespace {
 // How many values are read between two calls of the yield callback.
 constexpr int kValuesPerYield = 1024;
 
+// Every value takes at least 8 bytes (its tag and a 4-byte payload), so the
+// bytes an entry has in the file bound its node count; the nodes are reserved
+// up to this many at once, so that they are not moved while the entry grows.
+constexpr std::int64_t kMostNodesReserved = 1 << 16;
+
+std::int64_t NodesBound(ByteView file, std::int64_t offset, std::int64_t end,
+                        std::int64_t maxNodes) {
+    const std::int64_t first = std::max<std::int64_t>(offset, 0);
+    const std::int64_t last = std::min<std::int64_t>(end, static_cast<std::int64_t>(file.size()));
+    const std::int64_t bound = std::max<std::int64_t>(last - first, 0) / 8 + 2;
+    return std::min({bound, maxNodes, kMostNodesReserved});
+}
+
+// An entry that ended far short of its bytes (a tag 0 early on, or entries
+// overlapping in the file) gives back what it reserved, so that a mission
+// never holds more than twice the nodes it has.
+void ReleaseUnused(NodeList& nodes) {
+    if (nodes.size() < nodes.capacity() / 2) {
+        nodes.shrink_to_fit();
+    }
+}
+
 struct StreamReader {
     ByteView file;
     std::int64_t position;
@@ -20,7 +44,9 @@ struct StreamReader {
 
     std::int32_t int32() {
         std::int32_t value = 0;
-        if (!ReadInt32At(file, position, value)) {
+        if (position >= 0 && position <= static_cast<std::int64_t>(file.size()) - 4) {
+            std::memcpy(&value, file.data() + position, 4);
+        } else if (!ReadInt32At(file, position, value)) {
             endOfFile = true;
         }
         position += 4;
@@ -75,6 +101,44 @@ std::optional<float> NonFiniteFloat(std::string_view text) {
     return std::nullopt;
 }
 
+// The decimal text of a value, written straight into the node (as IntegerText).
+void AssignInteger(std::string& text, std::int32_t value) {
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    text.assign(digits, result.ptr);
+}
+
+// CleanText of a string's bytes, straight into the node: nearly every string
+// holds no control byte and no outer space and is kept as it is.
+void AssignCleaned(std::string& text, std::string_view bytes) {
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+    if (bytes.empty() || (bytes.front() != ' ' && bytes.back() != ' ' &&
+                          std::none_of(bytes.begin(), bytes.end(), control))) {
+        text.assign(bytes);
+        return;
+    }
+    text = CleanText(bytes);
+}
+
+// The int32 of an integer text as the parser writes it (an optional minus
+// sign and at most nine digits): exactly what rounding TextToNumber gives,
+// without going through a double. Nothing for any other text.
+std::optional<std::int32_t> PlainInteger(std::string_view text) {
+    const bool negative = !text.empty() && text.front() == '-';
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty() || digits.size() > 9) {
+        return std::nullopt;
+    }
+    std::int32_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
 } // namespace
 
 const std::string& NodeText(const NodeList& nodes, std::int64_t k) {
@@ -89,29 +153,47 @@ std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::
                                        NodeList& nodes, const ParseOptions& options) {
     nodes.assign(1, ReaderNode{});
     const std::int64_t end = offset + size;
+    // Each entry starts with a yield, so that a mission of many small entries
+    // lets events run as often as one of a few large ones.
+    if (options.yield) {
+        options.yield();
+    }
     StreamReader in{file, offset};
     std::int32_t tag = in.int32();
     if (in.endOfFile) {
         return std::nullopt;
     }
+    nodes.reserve(static_cast<std::size_t>(1 + NodesBound(file, offset, end, options.maxNodes)));
     int sinceYield = 0;
     for (;;) {
         switch (tag) {
         case kNodeBlank:
+            ReleaseUnused(nodes);
             return std::nullopt;
         case kNodeInteger:
-        case kNodeList:
-            nodes.push_back({tag, -1, IntegerText(in.int32())});
+        case kNodeList: {
+            ReaderNode& node = nodes.emplace_back();
+            node.type = tag;
+            node.length = -1;
+            AssignInteger(node.text, in.int32());
             break;
-        case kNodeFloat:
-            nodes.push_back({tag, -1, FloatText(in.float32())});
+        }
+        case kNodeFloat: {
+            ReaderNode& node = nodes.emplace_back();
+            node.type = tag;
+            node.length = -1;
+            node.text = FloatText(in.float32());
             break;
+        }
         case kNodeString: {
             const std::int32_t length = in.int32();
             if (length < 0) {
                 return ParseFailure{ParseError::NegativeStringLength, length, in.position};
             }
-            nodes.push_back({tag, length, CleanText(in.bytes(length))});
+            ReaderNode& node = nodes.emplace_back();
+            node.type = tag;
+            node.length = length;
+            AssignCleaned(node.text, in.bytes(length));
             break;
         }
         default:
@@ -126,6 +208,7 @@ std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::
             options.yield();
         }
         if (in.endOfFile || in.position > end) {
+            ReleaseUnused(nodes);
             return std::nullopt;
         }
     }
@@ -144,6 +227,11 @@ std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out
             return std::nullopt;
         case kNodeInteger:
         case kNodeList: {
+            if (const auto plain = PlainInteger(node.text)) {
+                writer.int32(node.type);
+                writer.int32(*plain);
+                break;
+            }
             const double value = RoundHalfEven(TextToNumber(node.text));
             if (!(value >= std::numeric_limits<std::int32_t>::min() &&
                   value <= std::numeric_limits<std::int32_t>::max())) {

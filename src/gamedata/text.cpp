@@ -1,13 +1,28 @@
 #include "text.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <optional>
 
 namespace kmission {
 
 std::string CleanText(std::string_view text) {
+    // Most texts hold no control byte: then only the outer spaces go, and the
+    // kept bytes are copied once.
+    if (std::none_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+        const auto first = text.find_first_not_of(' ');
+        if (first == std::string_view::npos) {
+            return {};
+        }
+        const auto last = text.find_last_not_of(' ');
+        return std::string(text.substr(first, last - first + 1));
+    }
     std::string kept;
     kept.reserve(text.size());
     for (char c : text) {
@@ -56,9 +71,53 @@ double OutOfRange(std::string_view mantissa, long long exponent, bool negative) 
     return negative ? -result : result;
 }
 
+// TextToNumber of a text without blanks, tabs and line feeds whose number has
+// no exponent part: the digits are handed to from_chars where they stand.
+// Nothing when the text needs the general reader.
+std::optional<double> PlainNumber(std::string_view text) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t mantissaStart = i;
+    std::size_t digits = 0;
+    while (i < text.size() && IsDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    for (std::size_t j = i; j < text.size(); ++j) {
+        const char c = text[j];
+        if (IsIgnoredInNumber(c) || (j == i && (c == 'E' || c == 'e' || c == 'D' || c == 'd'))) {
+            return std::nullopt;
+        }
+    }
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data() + mantissaStart, text.data() + i, value);
+    (void)end;
+    if (ec != std::errc{}) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
 } // namespace
 
 double TextToNumber(std::string_view text) {
+    if (const auto plain = PlainNumber(text)) {
+        return *plain;
+    }
     std::string s;
     s.reserve(text.size());
     for (char c : text) {
@@ -134,7 +193,152 @@ std::int16_t ToInt16(double value) {
     return static_cast<std::int16_t>(std::clamp(rounded, -32768.0, 32767.0));
 }
 
+namespace {
+
+constexpr int kSignificantDigits = 7;
+constexpr std::uint32_t kDigitsLow = 1000000;   // 10^6
+constexpr std::uint32_t kDigitsHigh = 10000000; // 10^7
+
+constexpr std::array<std::uint64_t, 12> kPowersOfTen = [] {
+    std::array<std::uint64_t, 12> powers{};
+    std::uint64_t power = 1;
+    for (std::uint64_t& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
+// A float rounded to seven significant digits: digits * 10^(exponent - 6),
+// digits in 10^6 ... 10^7 - 1.
+struct SevenDigits {
+    std::uint32_t digits = 0;
+    int exponent = 0;
+};
+
+// Rounds |value| (finite, not zero) to seven significant digits the way the
+// general format does: to nearest, ties to even, on the float's exact binary
+// value. Exact 64-bit integer arithmetic covers the magnitudes of about
+// 2E-5 to 1E+13 that mission values have; nothing outside them.
+std::optional<SevenDigits> RoundToSevenDigits(float value) {
+    // |value| = mantissa * 2^shift exactly, from the bits of a normal float;
+    // subnormal magnitudes lie far below what is covered here.
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const int biasedExponent = static_cast<int>((bits >> 23) & 0xFF);
+    if (biasedExponent == 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
+    const int shift = biasedExponent - 150;
+    if (shift > 39 || shift < -40) {
+        return std::nullopt;
+    }
+    // |value| lies in [2^(e - 127), 2^(e - 126)), so floor((e - 127) * log10 2)
+    // is the decimal exponent or one too small; the loop steps up when the
+    // digits say so. 78913 / 2^18 is log10 2 closely enough for every float.
+    int exponent = ((biasedExponent - 127) * 78913) >> 18;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        // Both sides stay below 2^63: 2^24 * 2^39, 2^40 * 10^6, 2^24 * 10^11.
+        const int scale = exponent - (kSignificantDigits - 1);
+        if (scale > 6 || scale < -11 || (shift >= 0 && scale < 0)) {
+            return std::nullopt;
+        }
+        std::uint64_t numerator = mantissa;
+        std::uint64_t denominator = 1;
+        if (shift >= 0) {
+            numerator <<= shift;
+        } else {
+            denominator <<= -shift;
+        }
+        if (scale >= 0) {
+            denominator *= kPowersOfTen[static_cast<std::size_t>(scale)];
+        } else {
+            numerator *= kPowersOfTen[static_cast<std::size_t>(-scale)];
+        }
+        std::uint64_t quotient = numerator / denominator;
+        const std::uint64_t remainder = numerator % denominator;
+        const std::uint64_t rest = denominator - remainder;
+        if (remainder > rest || (remainder == rest && (quotient & 1) != 0)) {
+            ++quotient;
+        }
+        if (quotient >= kDigitsHigh) {
+            ++exponent;
+        } else if (quotient < kDigitsLow) {
+            --exponent;
+        } else {
+            return SevenDigits{static_cast<std::uint32_t>(quotient), exponent};
+        }
+    }
+    return std::nullopt;
+}
+
+// The general form of the rounded digits: plain notation for exponents -4 to
+// 6, otherwise mantissa, E, sign and at least two exponent digits; trailing
+// zeros and a bare point dropped.
+std::string GeneralText(bool negative, SevenDigits rounded) {
+    char digits[kSignificantDigits];
+    std::uint32_t rest = rounded.digits;
+    for (int i = kSignificantDigits - 1; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    }
+    int kept = kSignificantDigits;
+    while (kept > 1 && digits[kept - 1] == '0') {
+        --kept;
+    }
+    const int exponent = rounded.exponent;
+    // At most "-1.234567E-05" or "-0.0001234567": the exponents covered have
+    // two digits, and the text fits the string's own buffer.
+    char buffer[16];
+    char* out = buffer;
+    const auto copy = [&out](const char* from, int count) {
+        std::memcpy(out, from, static_cast<std::size_t>(count));
+        out += count;
+    };
+    if (negative) {
+        *out++ = '-';
+    }
+    if (exponent >= -4 && exponent < kSignificantDigits) {
+        if (exponent >= 0) {
+            copy(digits, exponent + 1);
+            if (kept > exponent + 1) {
+                *out++ = '.';
+                copy(digits + exponent + 1, kept - exponent - 1);
+            }
+        } else {
+            *out++ = '0';
+            *out++ = '.';
+            for (int zeros = -exponent - 1; zeros > 0; --zeros) {
+                *out++ = '0';
+            }
+            copy(digits, kept);
+        }
+        return std::string(buffer, out);
+    }
+    *out++ = digits[0];
+    if (kept > 1) {
+        *out++ = '.';
+        copy(digits + 1, kept - 1);
+    }
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    *out++ = 'E';
+    *out++ = exponent < 0 ? '-' : '+';
+    *out++ = static_cast<char>('0' + magnitude / 10);
+    *out++ = static_cast<char>('0' + magnitude % 10);
+    return std::string(buffer, out);
+}
+
+} // namespace
+
+// Node texts of every float of a mission pass through here on each open, so
+// the common case is computed directly; the library's general formatter,
+// which gives the same text, serves the rest.
 std::string FloatText(float value) {
+    if (std::isfinite(value) && value != 0.0f) {
+        if (const auto rounded = RoundToSevenDigits(value)) {
+            return GeneralText(std::signbit(value), *rounded);
+        }
+    }
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
                                       std::chars_format::general, 7);

@@ -350,16 +350,19 @@ void DrawMissionObjects(ShapeBatch& batch, const ViewTransform& transform,
     }
 }
 
+// The border belongs to the widget, not to the map: on a denser screen it
+// grows with the view, so each ring is one design pixel wide and is filled
+// rather than stroked with the map's one-device-pixel pen.
 void DrawBorder(QPainter& painter, QSize size) {
-    const int right = size.width() - 1;
-    const int bottom = size.height() - 1;
     const auto ring = [&](int inset, QRgb shadow, QRgb light) {
-        painter.setPen(CosmeticPen(shadow));
-        painter.drawLine(inset, inset, right - inset, inset);
-        painter.drawLine(inset, inset, inset, bottom - inset);
-        painter.setPen(CosmeticPen(light));
-        painter.drawLine(inset, bottom - inset, right - inset, bottom - inset);
-        painter.drawLine(right - inset, inset + 1, right - inset, bottom - inset);
+        const int width = size.width() - 2 * inset;
+        const int height = size.height() - 2 * inset;
+        const int right = inset + width - 1;
+        const int bottom = inset + height - 1;
+        painter.fillRect(QRect(inset, inset, width, 1), QColor::fromRgb(shadow));
+        painter.fillRect(QRect(inset, inset, 1, height), QColor::fromRgb(shadow));
+        painter.fillRect(QRect(inset, bottom, width, 1), QColor::fromRgb(light));
+        painter.fillRect(QRect(right, inset + 1, 1, height - 1), QColor::fromRgb(light));
     };
     ring(0, kBorderOuterShadow, kBorderOuterLight);
     ring(1, kBorderInnerShadow, kBorderInnerLight);

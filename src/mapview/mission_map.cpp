@@ -6,6 +6,7 @@
 #include "view_transform.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace kmission {
 
@@ -18,13 +19,19 @@ MissionMapResult ShowMissionMaps(EditorState& state, const std::vector<std::stri
     result.checked = std::move(checked);
     result.checked.resize(captions.size(), false);
     result.surface = surface;
+    // A map named again gives the same picture, so it is decoded only once:
+    // a mission may name its map thousands of times.
+    std::optional<std::string> decoded;
     for (const std::string& mapName : mapNames) {
         const std::vector<int> matches = MatchMapMenuItems(captions, mapName);
         std::fill(result.checked.begin(), result.checked.end(), false);
         for (const int item : matches) {
             result.checked[static_cast<std::size_t>(item)] = true;
-            const auto picture = LoadPicture(rimagePath, state.pictureIndex, mapName, rowDone);
-            result.surface = picture ? MakeMapSurface(*picture, background) : QImage();
+            if (decoded != mapName) {
+                const auto picture = LoadPicture(rimagePath, state.pictureIndex, mapName, rowDone);
+                result.surface = picture ? MakeMapSurface(*picture, background) : QImage();
+                decoded = mapName;
+            }
             MapScaleResult scale = SetMapScale(state, mapName);
             result.resizeView = result.resizeView || scale.resizeView;
             result.messages.insert(result.messages.end(), scale.messages.begin(),

@@ -134,6 +134,21 @@ TEST_F(MainWindowTest, EnvironmentDoesNothingBeforeAMissionIsOpen) {
     }
 }
 
+TEST_F(MainWindowTest, EnvironmentOpensOnceAndClosesWhenAnotherMissionIsOpened) {
+    openMission(pbd("readermp01.PBD"));
+    action("mnuEnvironment")->trigger();
+    QPointer<QWidget> environment = window_->findChild<QWidget*>("frmEnvironment");
+    ASSERT_FALSE(environment.isNull());
+    EXPECT_TRUE(environment->isVisible());
+    EXPECT_EQ(environment->windowTitle(), "Environment Settings");
+    action("mnuEnvironment")->trigger();
+    EXPECT_EQ(window_->findChildren<QWidget*>("frmEnvironment").size(), 1);
+
+    openMission(pbd("readermp02.PBD"));
+    QApplication::processEvents();
+    EXPECT_TRUE(environment.isNull() || !environment->isVisible());
+}
+
 TEST_F(MainWindowTest, ViewPropertiesBringsTheClosedWindowBackBesideTheMainWindow) {
     window_->propertiesWindow()->close();
     QApplication::processEvents();

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -334,12 +335,19 @@ inline Bytes PictureFile(const std::vector<PictureSpec>& pictures) {
 // A folder of its own under the system's temporary folder, removed afterwards.
 class TempDir {
 public:
+    // A new folder with a random name; names already taken are passed over.
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kmission-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            auto candidate = std::filesystem::temp_directory_path() /
+                             ("kmission-test-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                path_ = std::move(candidate);
+                return;
+            }
+        }
+        throw std::runtime_error("cannot create a temporary folder");
     }
     ~TempDir() {
         std::error_code ignored;

@@ -8,12 +8,15 @@
 namespace kmission::tool {
 
 Command::Command(std::string name, std::string summary, std::string details,
-                 std::vector<Argument> arguments)
+                 std::vector<Argument> arguments, std::vector<Option> options)
     : name_(std::move(name)), summary_(std::move(summary)), details_(std::move(details)),
-      arguments_(std::move(arguments)) {}
+      arguments_(std::move(arguments)), options_(std::move(options)) {}
 
 std::string Command::usageLine() const {
     std::string line = std::string("Usage: ") + kToolName + " " + name_;
+    for (const Option& option : options_) {
+        line += " [--" + option.name + " " + option.valueName + "]";
+    }
     for (const Argument& argument : arguments_) {
         line += " " + argument.name;
     }
@@ -30,7 +33,20 @@ std::string Command::helpText() const {
         text += "  " + argument.name + std::string(width - argument.name.size() + 2, ' ') +
                 argument.description + "\n";
     }
-    text += "\nOptions:\n  -h, --help  Show this help.\n";
+    std::vector<std::pair<std::string, std::string>> options;
+    for (const Option& option : options_) {
+        options.emplace_back("--" + option.name + " " + option.valueName, option.description);
+    }
+    options.emplace_back("-h, --help", "Show this help.");
+    width = 0;
+    for (const auto& [synopsis, description] : options) {
+        width = std::max(width, synopsis.size());
+    }
+    text += "\nOptions:\n";
+    for (const auto& [synopsis, description] : options) {
+        text +=
+            "  " + synopsis + std::string(width - synopsis.size() + 2, ' ') + description + "\n";
+    }
     return text;
 }
 
@@ -38,6 +54,11 @@ int Command::execute(const QStringList& arguments, const Output& output) {
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{"h", "help"});
     parser.addOption(help);
+    for (const Option& option : options_) {
+        parser.addOption(QCommandLineOption(QString::fromStdString(option.name),
+                                            QString::fromStdString(option.description),
+                                            QString::fromStdString(option.valueName)));
+    }
     // The parser takes the first element as the program's name.
     if (!parser.parse(QStringList{QString::fromStdString(name_)} + arguments)) {
         output.err << kToolName << " " << name_ << ": " << parser.errorText().toStdString() << "\n"
@@ -56,7 +77,22 @@ int Command::execute(const QStringList& arguments, const Output& output) {
                    << usageLine() << "\n";
         return kExitUsage;
     }
+    optionValues_.clear();
+    for (const Option& option : options_) {
+        const QString name = QString::fromStdString(option.name);
+        if (parser.isSet(name)) {
+            optionValues_[option.name] = parser.value(name);
+        }
+    }
     return run(positional, output);
+}
+
+std::optional<QString> Command::optionValue(const std::string& name) const {
+    const auto found = optionValues_.find(name);
+    if (found == optionValues_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
 }
 
 std::string NativePath(const QString& argument) {

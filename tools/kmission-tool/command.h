@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -24,16 +26,23 @@ struct Output {
 
 // One subcommand of the tool. `execute` handles what all commands share
 // (--help, unknown options, the number of arguments) and then calls `run`
-// with exactly the positional arguments the command declares.
+// with exactly the positional arguments the command declares; the values of
+// the options it declares are then at hand through `optionValue`.
 class Command {
 public:
     struct Argument {
         std::string name;        // "ARCHIVE"
         std::string description; // one line
     };
+    // An option that takes a value: --NAME VALUE or --NAME=VALUE.
+    struct Option {
+        std::string name;        // "size"
+        std::string valueName;   // "N"
+        std::string description; // one line
+    };
 
     Command(std::string name, std::string summary, std::string details,
-            std::vector<Argument> arguments);
+            std::vector<Argument> arguments, std::vector<Option> options = {});
     virtual ~Command() = default;
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;
@@ -49,11 +58,17 @@ public:
 protected:
     virtual int run(const QStringList& arguments, const Output& output) = 0;
 
+    // The value given for the declared option `name`; nothing when it was not
+    // given.
+    std::optional<QString> optionValue(const std::string& name) const;
+
 private:
     std::string name_;
     std::string summary_;
     std::string details_;
     std::vector<Argument> arguments_;
+    std::vector<Option> options_;
+    std::map<std::string, QString> optionValues_;
 };
 
 // A native file path from a command-line argument.

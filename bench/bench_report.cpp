@@ -1,0 +1,268 @@
+#include "bench_report.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace kmission::bench {
+
+namespace {
+
+enum class Goal {
+    None,              // shown for information
+    MinMegabytesPerS,  // throughput by CPU time
+    MaxMilliseconds,   // CPU time
+    MaxWallMillis,     // wall-clock time
+    MaxTimesFileBytes, // peak memory
+};
+
+struct RowSpec {
+    const char* number;
+    const char* what;
+    const char* run;
+    const char* reference; // run name, or nullptr
+    const char* referenceWhat;
+    Goal goal;
+    double limit;
+};
+
+constexpr const char* kGapRun = "BM_EventLoopGap/iterations:1/manual_time";
+
+constexpr RowSpec kRows[] = {
+    {"1", "Open the 32 MiB mission: bytes in memory to model", "BM_Open", "BM_CopyReference",
+     "memcpy of the bytes", Goal::MinMegabytesPerS, 250},
+    {"2", "Save the model to bytes", "BM_Save", "BM_CopyReference", "memcpy of the bytes",
+     Goal::MinMegabytesPerS, 250},
+    {"3", "Open from disk through the file path (warm cache)", "BM_OpenFromDisk",
+     "BM_ReadFileReference", "reading the file into memory", Goal::MinMegabytesPerS, 250},
+    {"4", "Decode a 640 x 480 picture", "BM_PictureDecode", "BM_PictureCopyReference",
+     "memcpy of its bytes", Goal::MaxMilliseconds, 1},
+    {"5a", "Repaint 10,000 units, 1,000 regions, ratio 1", "BM_Repaint/ratio:1",
+     "BM_FillReference/ratio:1", "filling the image", Goal::MaxMilliseconds, 16},
+    {"5b", "Repaint 10,000 units, 1,000 regions, ratio 2", "BM_Repaint/ratio:2",
+     "BM_FillReference/ratio:2", "filling the image", Goal::MaxMilliseconds, 30},
+    {"6a", "Hover pick over 10,000 units, hitting none", "BM_HoverPickMiss", "BM_UnitScanReference",
+     "one look at every node", Goal::MaxMilliseconds, 1},
+    {"6b", "Hover pick over 10,000 units, hitting the last", "BM_HoverPickLast",
+     "BM_UnitScanReference", "one look at every node", Goal::MaxMilliseconds, 1},
+    {"7a", "Environment load, info entry of 30,000 nodes", "BM_EnvironmentLoad",
+     "BM_InfoScanReference", "one look at every node", Goal::MaxMilliseconds, 5},
+    {"7b", "Environment OK write-back, same entry", "BM_EnvironmentWriteBack",
+     "BM_InfoScanReference", "one look at every node", Goal::MaxMilliseconds, 5},
+    {"7c", "Environment dialogs opened and OK, real windows", "BM_EnvironmentDialog", nullptr, "",
+     Goal::None, 0},
+    {"9", "Longest event-loop gap while File > Open reads it", kGapRun, nullptr, "",
+     Goal::MaxWallMillis, 50},
+};
+
+double Seconds(double value, const QString& unit) {
+    if (unit == "ns") {
+        return value * 1e-9;
+    }
+    if (unit == "us") {
+        return value * 1e-6;
+    }
+    if (unit == "ms") {
+        return value * 1e-3;
+    }
+    return value;
+}
+
+std::string Printf(const char* format, double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+std::string TimeText(double seconds) {
+    const double ms = seconds * 1e3;
+    if (ms < 0.1) {
+        return Printf("%.2f µs", ms * 1e3);
+    }
+    if (ms < 1.0) {
+        return Printf("%.3f ms", ms);
+    }
+    if (ms < 100.0) {
+        return Printf("%.1f ms", ms);
+    }
+    return Printf("%.0f ms", ms);
+}
+
+std::string RateText(double bytesPerSecond) {
+    const double mb = bytesPerSecond / 1e6;
+    return mb < 1000.0 ? Printf("%.0f MB/s", mb) : Printf("%.1f GB/s", mb / 1000.0);
+}
+
+std::string LimitText(Goal goal, double limit) {
+    switch (goal) {
+    case Goal::MinMegabytesPerS:
+        return Printf(">= %.0f MB/s", limit);
+    case Goal::MaxMilliseconds:
+        return Printf("<= %.0f ms", limit);
+    case Goal::MaxWallMillis:
+        return Printf("<= %.0f ms (wall)", limit);
+    case Goal::MaxTimesFileBytes:
+        return Printf("<= %.0f x file", limit);
+    case Goal::None:
+        break;
+    }
+    return "-";
+}
+
+bool Meets(Goal goal, double limit, const Measurement& run) {
+    switch (goal) {
+    case Goal::MinMegabytesPerS:
+        return run.bytesPerSecond && *run.bytesPerSecond >= limit * 1e6;
+    case Goal::MaxMilliseconds:
+        return run.cpuSeconds * 1e3 <= limit;
+    case Goal::MaxWallMillis:
+        return run.wallSeconds * 1e3 <= limit;
+    case Goal::MaxTimesFileBytes:
+    case Goal::None:
+        break;
+    }
+    return true;
+}
+
+ReportRow Row(const RowSpec& spec, const Measurements& runs) {
+    ReportRow row{spec.number, spec.what, "-", "-", "-", "-", "-", LimitText(spec.goal, spec.limit),
+                  "not run"};
+    const auto found = runs.find(spec.run);
+    if (found == runs.end()) {
+        return row;
+    }
+    const Measurement& run = found->second;
+    if (!run.error.empty()) {
+        row.verdict = "failed: " + run.error;
+        return row;
+    }
+    const bool wallClock = spec.goal == Goal::MaxWallMillis;
+    // The CPU time of a wall-clock measurement is that of everything around it.
+    row.cpu = wallClock ? "-" : TimeText(run.cpuSeconds);
+    row.wall = TimeText(run.wallSeconds);
+    if (run.bytesPerSecond) {
+        row.throughput = RateText(*run.bytesPerSecond);
+    }
+    if (spec.reference != nullptr) {
+        const auto reference = runs.find(spec.reference);
+        if (reference != runs.end() && reference->second.error.empty()) {
+            const Measurement& ref = reference->second;
+            row.reference = std::string(spec.referenceWhat) + ": " + TimeText(ref.cpuSeconds);
+            if (ref.bytesPerSecond) {
+                row.reference += " (" + RateText(*ref.bytesPerSecond) + ")";
+            }
+            const double own = wallClock ? run.wallSeconds : run.cpuSeconds;
+            const double base = wallClock ? ref.wallSeconds : ref.cpuSeconds;
+            if (base > 0.0) {
+                row.ratio = Printf("x%.1f", own / base);
+            }
+        }
+    }
+    row.verdict = spec.goal == Goal::None             ? "-"
+                  : Meets(spec.goal, spec.limit, run) ? "met"
+                                                      : "MISSED";
+    return row;
+}
+
+ReportRow MemoryRow(const std::optional<MemoryResult>& memory) {
+    constexpr double kLimit = 3.0;
+    ReportRow row{"8", "Peak resident memory with the mission open", "-",      "-", "-", "-",
+                  "-", LimitText(Goal::MaxTimesFileBytes, kLimit),   "not run"};
+    if (!memory || memory->fileBytes <= 0.0) {
+        return row;
+    }
+    const double ratio = memory->peakBytes / memory->fileBytes;
+    row.cpu = Printf("%.0f MiB", memory->peakBytes / (1024.0 * 1024.0));
+    row.reference = Printf("file size: %.1f MiB", memory->fileBytes / (1024.0 * 1024.0));
+    row.ratio = Printf("x%.2f", ratio);
+    row.verdict = ratio <= kLimit ? "met" : "MISSED";
+    return row;
+}
+
+} // namespace
+
+std::optional<Measurements> ReadBenchmarkJson(const QByteArray& json) {
+    const QJsonDocument document = QJsonDocument::fromJson(json);
+    if (!document.isObject() || !document.object().value("benchmarks").isArray()) {
+        return std::nullopt;
+    }
+    Measurements medians;
+    Measurements singles;
+    for (const QJsonValue& value : document.object().value("benchmarks").toArray()) {
+        const QJsonObject entry = value.toObject();
+        const std::string run = entry.value("run_name").toString().toStdString();
+        const QString type = entry.value("run_type").toString();
+        const bool median = type == "aggregate" && entry.value("aggregate_name") == "median";
+        if (run.empty() || (type == "aggregate" && !median)) {
+            continue;
+        }
+        Measurement m;
+        const QString unit = entry.value("time_unit").toString();
+        m.cpuSeconds = Seconds(entry.value("cpu_time").toDouble(), unit);
+        m.wallSeconds = Seconds(entry.value("real_time").toDouble(), unit);
+        if (entry.contains("bytes_per_second")) {
+            m.bytesPerSecond = entry.value("bytes_per_second").toDouble();
+        }
+        if (entry.value("error_occurred").toBool()) {
+            m.error = entry.value("error_message").toString().toStdString();
+            if (m.error.empty()) {
+                m.error = "skipped";
+            }
+        }
+        if (median) {
+            medians[run] = m;
+        } else if (!singles.contains(run) || !m.error.empty()) {
+            singles[run] = m;
+        }
+    }
+    // A median where there are repetitions; a benchmark that ran once, or
+    // that failed before its repetitions were summed up, counts as it ran.
+    for (auto& [run, m] : singles) {
+        if (!medians.contains(run) || !m.error.empty()) {
+            medians[run] = m;
+        }
+    }
+    return medians;
+}
+
+std::optional<MemoryResult> ReadMemoryJson(const QByteArray& json) {
+    const QJsonDocument document = QJsonDocument::fromJson(json);
+    const QJsonObject object = document.object();
+    if (!document.isObject() || !object.contains("file_bytes") ||
+        !object.contains("peak_rss_bytes")) {
+        return std::nullopt;
+    }
+    return MemoryResult{object.value("file_bytes").toDouble(),
+                        object.value("peak_rss_bytes").toDouble()};
+}
+
+std::vector<ReportRow> BuildReport(const Measurements& runs,
+                                   const std::optional<MemoryResult>& memory) {
+    std::vector<ReportRow> rows;
+    for (const RowSpec& spec : kRows) {
+        if (spec.goal == Goal::MaxWallMillis) {
+            rows.push_back(MemoryRow(memory));
+        }
+        rows.push_back(Row(spec, runs));
+    }
+    return rows;
+}
+
+std::string FormatTable(const std::vector<ReportRow>& rows) {
+    std::string table = "| # | Benchmark | Median | Wall clock | Throughput | Reference "
+                        "(median) | vs. reference | Target | Verdict |\n"
+                        "|---|---|---:|---:|---:|---|---:|---|---|\n";
+    for (const ReportRow& row : rows) {
+        for (const std::string* cell :
+             {&row.number, &row.what, &row.cpu, &row.wall, &row.throughput, &row.reference,
+              &row.ratio, &row.target, &row.verdict}) {
+            table += "| " + *cell + " ";
+        }
+        table += "|\n";
+    }
+    return table;
+}
+
+} // namespace kmission::bench

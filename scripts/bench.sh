@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release, runs every one of them with repetitions
+# and prints one table: medians, throughput, the physical reference measured
+# in the same run, and each target's verdict.
+#   scripts/bench.sh          full-size inputs (32 MiB mission), a few minutes
+#   scripts/bench.sh --tiny   tiny inputs, to check that everything runs
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tiny=()
+repetitions=5
+if [ "${1:-}" = "--tiny" ]; then
+  tiny=(--tiny)
+  repetitions=1
+fi
+
+bash scripts/deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release --target kmission_bench kmission_peak_memory kmission_bench_table
+
+bin=build/release/bench
+out=build/release/bench-results
+mkdir -p "$out"
+
+# Peak memory in a process of its own: one writes the mission, another opens it.
+"$bin/kmission_peak_memory" --write "$out/mission.PBD" "${tiny[@]}"
+"$bin/kmission_peak_memory" "$out/mission.PBD" "$out/memory.json"
+rm -f "$out/mission.PBD"
+
+load_before=$(cut -d' ' -f1 /proc/loadavg)
+QT_QPA_PLATFORM=offscreen "$bin/kmission_bench" "${tiny[@]}" \
+  --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+  --benchmark_out="$out/bench.json" --benchmark_out_format=json >"$out/bench.log" 2>&1 ||
+  { cat "$out/bench.log"; exit 1; }
+load_after=$(cut -d' ' -f1 /proc/loadavg)
+
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+echo
+echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "CPU: ${cpu:-unknown}, $(nproc) cores; load average ${load_before} before, ${load_after} after"
+echo "Medians of ${repetitions} repetitions${tiny:+ (tiny inputs)}; Median is CPU time, the event-loop gap is wall-clock time."
+echo
+"$bin/kmission_bench_table" "$out/bench.json" "$out/memory.json"
