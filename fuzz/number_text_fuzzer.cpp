@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -78,6 +79,44 @@ void CheckTextToNumber(std::string_view text) {
     FUZZ_CHECK(SameNumber(value, ReferenceNumber(text)));
 }
 
+// The digits of a number text from the first that is not 0 to the last that
+// is not 0, without the point and the exponent: "1.25E+07" gives "125".
+std::string SignificantDigits(const std::string& text) {
+    std::string digits;
+    for (char c : text.substr(0, text.find('E'))) {
+        if (IsDigit(c) && !(c == '0' && digits.empty())) {
+            digits.push_back(c);
+        }
+    }
+    return digits.substr(0, digits.find_last_not_of('0') + 1);
+}
+
+// What printf("%.7G") prints for the float widened to double.
+std::string GeneralText(float value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                      std::chars_format::general, 7);
+    std::string text(buffer, result.ptr);
+    for (char& c : text) {
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return text;
+}
+
+// A save reads a float text as a double and writes the nearest float to that.
+// It may differ from the float nearest the text itself only where the double
+// fell exactly halfway between two floats (a second rounding).
+bool IsNearestOrDoubleRounded(const std::string& text, float back) {
+    float nearest = 0.0f;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), nearest);
+    FUZZ_CHECK(parsed.ec == std::errc{} && parsed.ptr == text.data() + text.size());
+    if (std::bit_cast<std::uint32_t>(back) == std::bit_cast<std::uint32_t>(nearest)) {
+        return true;
+    }
+    const double halfway = (static_cast<double>(back) + static_cast<double>(nearest)) / 2;
+    return std::nextafter(back, nearest) == nearest && TextToNumber(text) == halfway;
+}
+
 // FloatText gives at most seven significant digits, so it cannot tell every
 // float apart; what it must do is read back, through TextToNumber as a save
 // does, to the float nearest its own value, whose text is the same again.
@@ -89,28 +128,37 @@ void CheckFloatText(float value) {
         return;
     }
     const float back = static_cast<float>(TextToNumber(text));
-    float nearest = 0.0f;
-    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), nearest);
-    FUZZ_CHECK(parsed.ec == std::errc{} && parsed.ptr == text.data() + text.size());
-    FUZZ_CHECK(std::bit_cast<std::uint32_t>(back) == std::bit_cast<std::uint32_t>(nearest));
+    FUZZ_CHECK(IsNearestOrDoubleRounded(text, back));
     FUZZ_CHECK(FloatText(back) == text);
 
-    // At most seven significant digits: from the first digit that is not 0 to
-    // the last one that is not 0, in the part before the exponent.
-    const std::string mantissa = text.substr(0, text.find('E'));
-    const auto first = mantissa.find_first_of("123456789");
-    if (first != std::string::npos) {
-        const auto last = mantissa.find_last_of("123456789");
-        std::size_t significant = 0;
-        for (std::size_t i = first; i <= last; ++i) {
-            significant += IsDigit(mantissa[i]) ? 1 : 0;
-        }
-        FUZZ_CHECK(significant <= 7);
+    // At most seven significant digits, and the general text but for the
+    // float nearest a power of ten that it would give the text just below.
+    const std::string digits = SignificantDigits(text);
+    FUZZ_CHECK(digits.size() <= 7);
+    const std::string general = GeneralText(value);
+    if (text != general) {
+        FUZZ_CHECK(SignificantDigits(general) == "9999999" && digits == "1");
     }
 
     const std::string readout = ReadoutText(value);
     FUZZ_CHECK(SameNumber(TextToNumber(readout), TextToNumber(text)) ||
                (value == 0.0f && TextToNumber(readout) == 0.0));
+}
+
+// The float a text stands for and its neighbours: texts lead the fuzzer to
+// the interesting floats (powers of ten, ends of the range) far sooner than
+// random bits do.
+void CheckFloatsAround(float value) {
+    constexpr int kNeighbours = 4;
+    float below = value;
+    float above = value;
+    CheckFloatText(value);
+    for (int i = 0; i < kNeighbours; ++i) {
+        below = std::nextafter(below, -std::numeric_limits<float>::infinity());
+        above = std::nextafter(above, std::numeric_limits<float>::infinity());
+        CheckFloatText(below);
+        CheckFloatText(above);
+    }
 }
 
 void CheckIntegerText(std::int32_t value) {
@@ -124,7 +172,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace kmission;
     // A view straight onto the fuzzer's buffer, with no terminator behind it:
     // a read past the end of the text is caught.
-    CheckTextToNumber(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    CheckTextToNumber(text);
+    CheckFloatsAround(static_cast<float>(TextToNumber(text)));
     if (size >= 4) {
         std::uint32_t bits = 0;
         std::memcpy(&bits, data, 4);

@@ -328,12 +328,10 @@ std::string GeneralText(bool negative, SevenDigits rounded) {
     return std::string(buffer, out);
 }
 
-} // namespace
-
 // Node texts of every float of a mission pass through here on each open, so
 // the common case is computed directly; the library's general formatter,
 // which gives the same text, serves the rest.
-std::string FloatText(float value) {
+std::string SevenDigitText(float value) {
     if (std::isfinite(value) && value != 0.0f) {
         if (const auto rounded = RoundToSevenDigits(value)) {
             return GeneralText(std::signbit(value), *rounded);
@@ -346,6 +344,58 @@ std::string FloatText(float value) {
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
+// Whether the significant digits of a seven-digit text are 9999999.
+bool IsLargestOfItsDecade(std::string_view text) {
+    const std::string_view mantissa = text.substr(0, text.find('E'));
+    int nines = 0;
+    for (char c : mantissa) {
+        if (c == '9') {
+            ++nines;
+        } else if (c != '-' && c != '.' && !(c == '0' && nines == 0)) {
+            return false;
+        }
+    }
+    return nines == kSignificantDigits;
+}
+
+// The general text of 10^exponent: "0.001", "1000000", "1E+07", "1E-38".
+std::string PowerOfTenText(int exponent, bool negative) {
+    std::string text = negative ? "-" : "";
+    if (exponent >= 0 && exponent < kSignificantDigits) {
+        return text.append("1").append(static_cast<std::size_t>(exponent), '0');
+    }
+    if (exponent < 0 && exponent >= -4) {
+        return text.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append("1");
+    }
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    text.append(exponent < 0 ? "1E-" : "1E+");
+    if (magnitude < 10) {
+        text.push_back('0');
+    }
+    return text.append(std::to_string(magnitude));
+}
+
+} // namespace
+
+// Seven digits cannot tell every float apart. Where the decimal steps change
+// size, at a power of ten, the float nearest the power may round to the text
+// just below it ("9.999999E+27" for the float nearest 1E+28) while floats a
+// little above it round to the power, whose text reads back as that nearest
+// float: saved and opened again, their text would change. The float nearest a
+// power of ten therefore takes the power as its text.
+std::string FloatText(float value) {
+    const std::string text = SevenDigitText(value);
+    if (std::isfinite(value) && IsLargestOfItsDecade(text)) {
+        const double magnitude = std::fabs(static_cast<double>(value));
+        const auto exponent = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+        const std::string powerText = PowerOfTenText(exponent, std::signbit(value));
+        if (static_cast<float>(TextToNumber(powerText)) == value) {
+            return powerText;
         }
     }
     return text;

@@ -30,6 +30,9 @@ std::int16_t ToInt16(double value);
 // The general decimal text of a float: what printf("%.7G") prints for the float
 // widened to double, independent of the process locale: "0.1", "1.234568E+07",
 // "1E-07", "0", "-2.5". Non-finite values give "INF", "-INF", "NAN" or "-NAN".
+// A float nearest a power of ten that this would give the text just below the
+// power gets the power instead ("1E+28", not "9.999999E+27"), so that every
+// text reads back to a float of the same text.
 std::string FloatText(float value);
 
 // The pointer readout text: FloatText with a leading blank for values that are

@@ -233,6 +233,20 @@ Bytes non_finite_floats() {
                           .bytes());
 }
 
+// Floats whose seven-digit text is a power of ten that reads back as a float
+// just below it. Found by the number-text fuzzer: saved and opened again,
+// "1E+28" came back as "9.999999E+27" and "1E-38" as "9.999999E-39".
+Bytes floats_at_a_power_of_ten() {
+    return WithRegion(ValueStream()
+                          .text("node_1")
+                          .list(4)
+                          .realBits(0x6E013F3Au) // just above the float nearest 1E+28
+                          .realBits(0x006CE3EFu) // just above the float nearest 1E-38
+                          .realBits(0xEE013F3Du) // the negative side
+                          .realBits(0x6E013F39u) // the float nearest 1E+28 itself
+                          .bytes());
+}
+
 // Ten thousand records over one stream of 32767 values: the nodes a small
 // file can make the editor hold are bounded.
 Bytes values_read_ten_thousand_times() {
@@ -705,6 +719,12 @@ const BadInput kCases[] = {
      0,
      kLoadedSaved,
      {R"([2, -1, "INF"], [2, -1, "-INF"], [2, -1, "-NAN"], [2, -1, "1.401298E-45"])"}},
+    {"floats_at_a_power_of_ten",
+     Run::Resave,
+     floats_at_a_power_of_ten,
+     0,
+     kLoadedSaved,
+     {R"([2, -1, "1E+28"], [2, -1, "1E-38"], [2, -1, "-1E+28"], [2, -1, "1E+28"]])"}},
     {"values_read_ten_thousand_times", Run::Dump, values_read_ten_thousand_times, 1, {kOverlap}},
     {"string_read_ten_thousand_times", Run::Dump, string_read_ten_thousand_times, 1, {kOverlap}},
     {"values_missing_after_keys", Run::RenderMission, values_missing_after_keys, 0, {}},
