@@ -64,13 +64,13 @@ void UseTinyInputs(bool tiny) {
     tinyInputs = tiny;
 }
 
-const MissionSpec& Spec() {
-    static const MissionSpec spec = tinyInputs ? TinySpec() : FullSpec();
-    return spec;
+const MissionSpec& Plan() {
+    static const MissionSpec plan = tinyInputs ? TinySpec() : FullSpec();
+    return plan;
 }
 
 const Bytes& MissionBytes() {
-    static const Bytes bytes = GenerateMission(Spec());
+    static const Bytes bytes = GenerateMission(Plan());
     return bytes;
 }
 
@@ -142,12 +142,12 @@ const QImage& MapSurface() {
 }
 
 const MissionModel& UnitList() {
-    static const MissionModel mission = UnitListMission(Spec());
+    static const MissionModel mission = UnitListMission(Plan());
     return mission;
 }
 
 const Bytes& PictureBytes() {
-    static const Bytes bytes = GeneratePicture(Spec());
+    static const Bytes bytes = GeneratePicture(Plan());
     return bytes;
 }
 

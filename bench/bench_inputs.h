@@ -21,7 +21,7 @@ inline constexpr const char* kTinyVariable = "KMISSION_BENCH_TINY";
 bool TakeTinySwitch(int& argc, char** argv);
 
 void UseTinyInputs(bool tiny);
-const MissionSpec& Spec();
+const MissionSpec& Plan();
 
 // The mission archive's bytes.
 const Bytes& MissionBytes();

@@ -126,10 +126,10 @@ bool Meets(Goal goal, double limit, const Measurement& run) {
     return true;
 }
 
-ReportRow Row(const RowSpec& spec, const Measurements& runs) {
-    ReportRow row{spec.number, spec.what, "-", "-", "-", "-", "-", LimitText(spec.goal, spec.limit),
+ReportRow Row(const RowSpec& plan, const Measurements& runs) {
+    ReportRow row{plan.number, plan.what, "-", "-", "-", "-", "-", LimitText(plan.goal, plan.limit),
                   "not run"};
-    const auto found = runs.find(spec.run);
+    const auto found = runs.find(plan.run);
     if (found == runs.end()) {
         return row;
     }
@@ -138,18 +138,18 @@ ReportRow Row(const RowSpec& spec, const Measurements& runs) {
         row.verdict = "failed: " + run.error;
         return row;
     }
-    const bool wallClock = spec.goal == Goal::MaxWallMillis;
+    const bool wallClock = plan.goal == Goal::MaxWallMillis;
     // The CPU time of a wall-clock measurement is that of everything around it.
     row.cpu = wallClock ? "-" : TimeText(run.cpuSeconds);
     row.wall = TimeText(run.wallSeconds);
     if (run.bytesPerSecond) {
         row.throughput = RateText(*run.bytesPerSecond);
     }
-    if (spec.reference != nullptr) {
-        const auto reference = runs.find(spec.reference);
+    if (plan.reference != nullptr) {
+        const auto reference = runs.find(plan.reference);
         if (reference != runs.end() && reference->second.error.empty()) {
             const Measurement& ref = reference->second;
-            row.reference = std::string(spec.referenceWhat) + ": " + TimeText(ref.cpuSeconds);
+            row.reference = std::string(plan.referenceWhat) + ": " + TimeText(ref.cpuSeconds);
             if (ref.bytesPerSecond) {
                 row.reference += " (" + RateText(*ref.bytesPerSecond) + ")";
             }
@@ -160,8 +160,8 @@ ReportRow Row(const RowSpec& spec, const Measurements& runs) {
             }
         }
     }
-    row.verdict = spec.goal == Goal::None             ? "-"
-                  : Meets(spec.goal, spec.limit, run) ? "met"
+    row.verdict = plan.goal == Goal::None             ? "-"
+                  : Meets(plan.goal, plan.limit, run) ? "met"
                                                       : "MISSED";
     return row;
 }
@@ -241,11 +241,11 @@ std::optional<MemoryResult> ReadMemoryJson(const QByteArray& json) {
 std::vector<ReportRow> BuildReport(const Measurements& runs,
                                    const std::optional<MemoryResult>& memory) {
     std::vector<ReportRow> rows;
-    for (const RowSpec& spec : kRows) {
-        if (spec.goal == Goal::MaxWallMillis) {
+    for (const RowSpec& plan : kRows) {
+        if (plan.goal == Goal::MaxWallMillis) {
             rows.push_back(MemoryRow(memory));
         }
-        rows.push_back(Row(spec, runs));
+        rows.push_back(Row(plan, runs));
     }
     return rows;
 }

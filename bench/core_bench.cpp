@@ -184,7 +184,7 @@ void BM_HoverPickMiss(benchmark::State& state) {
 void BM_HoverPickLast(benchmark::State& state) {
     const MissionModel& units = UnitList();
     const NodeList& nodes = units.missionEntries[0].nodes;
-    const int last = LastUnitNode(Spec());
+    const int last = LastUnitNode(Plan());
     const auto x = static_cast<float>(TextToNumber(nodes[last + kUnitXOffset].text));
     const auto z = static_cast<float>(TextToNumber(nodes[last + kUnitZOffset].text));
     for (auto _ : state) {

@@ -77,11 +77,11 @@ struct Unit {
 
 // Every unit somewhere on the map picture; the last one where no other unit's
 // hit square reaches it, so that a pick at its position finds it and no other.
-std::vector<Unit> MakeUnits(const MissionSpec& spec) {
-    Random random(spec.seed ^ 0x5eed0001u);
+std::vector<Unit> MakeUnits(const MissionSpec& plan) {
+    Random random(plan.seed ^ 0x5eed0001u);
     const demo::DemoMap& map = BenchMap();
-    std::vector<Unit> units(static_cast<std::size_t>(spec.units));
-    for (int i = 0; i < spec.units; ++i) {
+    std::vector<Unit> units(static_cast<std::size_t>(plan.units));
+    for (int i = 0; i < plan.units; ++i) {
         Unit& unit = units[static_cast<std::size_t>(i)];
         unit.name = Number(random.pick(kUnitKinds), i + 1);
         const auto [x, z] = demo::WorldPoint(map, random.between(2, 638), random.between(2, 478));
@@ -178,8 +178,8 @@ Bytes TriggerEntry(Random& random, int triggers) {
 }
 
 // "mpinfo.prd": name, map, players, every environment setting, then mission
-// settings until the entry holds `spec.infoNodes` values.
-Bytes InfoEntry(Random& random, const MissionSpec& spec) {
+// settings until the entry holds `plan.infoNodes` values.
+Bytes InfoEntry(Random& random, const MissionSpec& plan) {
     demo::ValueStream s;
     int nodes = 0;
     const auto count = [&nodes](int n) { nodes += n; };
@@ -219,7 +219,7 @@ Bytes InfoEntry(Random& random, const MissionSpec& spec) {
     s.key("randomangvel", 1).real(0.125f);
     count(16);
     // Spawn points and objectives: a key, a list, three values.
-    for (int i = 1; nodes + 5 <= spec.infoNodes; ++i) {
+    for (int i = 1; nodes + 5 <= plan.infoNodes; ++i) {
         if (i % 2 == 0) {
             s.key(Number("spawn_", i), 3).real(random.value(1000)).real(0).real(random.value(1000));
         } else {
@@ -230,7 +230,7 @@ Bytes InfoEntry(Random& random, const MissionSpec& spec) {
         }
         count(5);
     }
-    for (; nodes < spec.infoNodes; ++nodes) {
+    for (; nodes < plan.infoNodes; ++nodes) {
         s.integer(random.below(100));
     }
     return s.take();
@@ -282,25 +282,25 @@ const demo::DemoMap& BenchMap() {
     return demo::DemoMaps().front();
 }
 
-Bytes GenerateMission(const MissionSpec& spec) {
-    Random random(spec.seed);
+Bytes GenerateMission(const MissionSpec& plan) {
+    Random random(plan.seed);
     ArchiveWriter archive;
-    archive.add("mpinfo.prd", InfoEntry(random, spec));
-    for (int r = 0; r < spec.regions; ++r) {
+    archive.add("mpinfo.prd", InfoEntry(random, plan));
+    for (int r = 0; r < plan.regions; ++r) {
         const std::string_view kind = random.pick(kRegionKinds);
         archive.add(Number(std::string("reg_").append(kind).append("_"), r + 1) + ".prd",
-                    RegionEntry(random, kind, spec.cornersPerRegion));
+                    RegionEntry(random, kind, plan.cornersPerRegion));
     }
-    const std::vector<Unit> units = MakeUnits(spec);
-    for (std::size_t first = 0, n = 1; first < units.size(); first += spec.unitsPerEntry, ++n) {
+    const std::vector<Unit> units = MakeUnits(plan);
+    for (std::size_t first = 0, n = 1; first < units.size(); first += plan.unitsPerEntry, ++n) {
         const std::size_t count =
-            std::min(units.size() - first, static_cast<std::size_t>(spec.unitsPerEntry));
+            std::min(units.size() - first, static_cast<std::size_t>(plan.unitsPerEntry));
         demo::ValueStream s;
         WriteUnits(s, units, first, count);
         archive.add(Number("aiv_units_", static_cast<int>(n)) + ".prd", s.take());
     }
     int serial = 0;
-    for (int n = 1; archive.bytes < spec.minimumBytes; ++n) {
+    for (int n = 1; archive.bytes < plan.minimumBytes; ++n) {
         if (n % 4 == 0) {
             archive.add(Number("trig_", n) + ".prd", TriggerEntry(random, 10 + random.below(300)));
         } else {
@@ -311,31 +311,31 @@ Bytes GenerateMission(const MissionSpec& spec) {
     return WriteArchive(archive.directory, archive.entries);
 }
 
-Bytes GenerateUnitList(const MissionSpec& spec) {
-    const std::vector<Unit> units = MakeUnits(spec);
+Bytes GenerateUnitList(const MissionSpec& plan) {
+    const std::vector<Unit> units = MakeUnits(plan);
     demo::ValueStream s;
     WriteUnits(s, units, 0, units.size());
     return s.take();
 }
 
-int LastUnitNode(const MissionSpec& spec) {
-    return kFirstUnitNode + 11 * (spec.units - 1);
+int LastUnitNode(const MissionSpec& plan) {
+    return kFirstUnitNode + 11 * (plan.units - 1);
 }
 
-Bytes GeneratePicture(const MissionSpec& spec) {
-    Random random(spec.seed ^ 0x5eed0002u);
+Bytes GeneratePicture(const MissionSpec& plan) {
+    Random random(plan.seed ^ 0x5eed0002u);
     Bytes out;
     ByteWriter writer(out);
     writer.int32(0);
-    writer.int16(static_cast<std::int16_t>(spec.pictureWidth));
-    writer.int16(static_cast<std::int16_t>(spec.pictureHeight));
+    writer.int16(static_cast<std::int16_t>(plan.pictureWidth));
+    writer.int16(static_cast<std::int16_t>(plan.pictureHeight));
     writer.int32(0);
     writer.int32(0);
     // Smooth terrain with some noise, as map pictures are.
-    for (int y = 0; y < spec.pictureHeight; ++y) {
-        for (int x = 0; x < spec.pictureWidth; ++x) {
+    for (int y = 0; y < plan.pictureHeight; ++y) {
+        for (int x = 0; x < plan.pictureWidth; ++x) {
             const int shade =
-                (x * 31 / spec.pictureWidth + y * 17 / spec.pictureHeight + random.below(3)) & 31;
+                (x * 31 / plan.pictureWidth + y * 17 / plan.pictureHeight + random.below(3)) & 31;
             const auto pixel =
                 static_cast<std::int16_t>(shade << 11 | (shade * 2) << 5 | shade / 2);
             writer.int16(pixel);
@@ -344,8 +344,8 @@ Bytes GeneratePicture(const MissionSpec& spec) {
     return out;
 }
 
-MissionModel UnitListMission(const MissionSpec& spec) {
-    const Bytes bytes = GenerateUnitList(spec);
+MissionModel UnitListMission(const MissionSpec& plan) {
+    const Bytes bytes = GenerateUnitList(plan);
     MissionModel mission;
     ArchiveEntry record;
     record.name = "aiv_units.prd";

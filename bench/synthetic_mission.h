@@ -41,22 +41,22 @@ const demo::DemoMap& BenchMap();
 // "reg_outside_NNNN.prd" and "reg_border_NNNN.prd", the unit entries
 // "aiv_units_N.prd", then object and trigger entries until the archive is
 // `minimumBytes` long. Every unit and corner lies on the map.
-Bytes GenerateMission(const MissionSpec& spec);
+Bytes GenerateMission(const MissionSpec& plan);
 
-// One "aiv" entry holding all `spec.units` units, more than a file's entry may
+// One "aiv" entry holding all `plan.units` units, more than a file's entry may
 // hold: hover picking searches only the first unit entry, and this is its
 // worst case. The last unit stands where no other unit's hit square reaches.
-Bytes GenerateUnitList(const MissionSpec& spec);
+Bytes GenerateUnitList(const MissionSpec& plan);
 
 // Node numbers of the first and the last unit name in GenerateUnitList.
 inline constexpr int kFirstUnitNode = 4;
-int LastUnitNode(const MissionSpec& spec);
+int LastUnitNode(const MissionSpec& plan);
 
 // A picture as it lies in "rimage.pbd" at its record's offset: the 16-byte
 // header (width and height as int16 at 4 and 6) and the 16-bit pixels.
-Bytes GeneratePicture(const MissionSpec& spec);
+Bytes GeneratePicture(const MissionSpec& plan);
 
 // The parsed unit list of GenerateUnitList as the only entry of a mission.
-MissionModel UnitListMission(const MissionSpec& spec);
+MissionModel UnitListMission(const MissionSpec& plan);
 
 } // namespace kmission::bench

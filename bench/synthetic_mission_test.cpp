@@ -20,7 +20,7 @@ namespace {
 
 struct Shape {
     const char* name;
-    MissionSpec spec;
+    MissionSpec plan;
 };
 
 void PrintTo(const Shape& shape, std::ostream* out) {
@@ -37,10 +37,10 @@ bool OnTheMap(double x, double z) {
 }
 
 TEST_P(SyntheticMissionTest, OpensAsAMissionOfTheShapeItWasAskedFor) {
-    const MissionSpec& spec = GetParam().spec;
-    const Bytes bytes = GenerateMission(spec);
-    EXPECT_GE(static_cast<std::int64_t>(bytes.size()), spec.minimumBytes);
-    EXPECT_LT(static_cast<std::int64_t>(bytes.size()), spec.minimumBytes + 512 * 1024);
+    const MissionSpec& plan = GetParam().plan;
+    const Bytes bytes = GenerateMission(plan);
+    EXPECT_GE(static_cast<std::int64_t>(bytes.size()), plan.minimumBytes);
+    EXPECT_LT(static_cast<std::int64_t>(bytes.size()), plan.minimumBytes + 512 * 1024);
 
     const MissionLoad load = ReadMission(bytes);
     ASSERT_EQ(load.outcome, LoadOutcome::Loaded);
@@ -67,22 +67,22 @@ TEST_P(SyntheticMissionTest, OpensAsAMissionOfTheShapeItWasAskedFor) {
             const auto corners =
                 std::count_if(entry.nodes.begin(), entry.nodes.end(),
                               [](const ReaderNode& n) { return IsCornerNode(n.text); });
-            EXPECT_EQ(corners, spec.cornersPerRegion) << name;
+            EXPECT_EQ(corners, plan.cornersPerRegion) << name;
         }
     }
-    EXPECT_EQ(units, spec.units);
-    EXPECT_EQ(regions, spec.regions);
+    EXPECT_EQ(units, plan.units);
+    EXPECT_EQ(regions, plan.regions);
 }
 
 // Every environment setting once, in an entry of exactly the size asked for.
 TEST_P(SyntheticMissionTest, InfoEntryHoldsEveryEnvironmentKey) {
-    const MissionSpec& spec = GetParam().spec;
-    const MissionLoad load = ReadMission(GenerateMission(spec));
+    const MissionSpec& plan = GetParam().plan;
+    const MissionLoad load = ReadMission(GenerateMission(plan));
     ASSERT_EQ(load.outcome, LoadOutcome::Loaded);
     const int info = FindMissionInfo(load.mission);
     ASSERT_GE(info, 0);
     const NodeList& nodes = load.mission.missionEntries[static_cast<std::size_t>(info)].nodes;
-    EXPECT_EQ(static_cast<int>(nodes.size()) - 1, spec.infoNodes);
+    EXPECT_EQ(static_cast<int>(nodes.size()) - 1, plan.infoNodes);
     std::vector<EnvironmentKey> found;
     for (const KeyMatch& match : ScanEnvironment(nodes)) {
         found.push_back(match.key);
@@ -93,11 +93,11 @@ TEST_P(SyntheticMissionTest, InfoEntryHoldsEveryEnvironmentKey) {
 // The hover pick's worst case: one unit list of every unit, and its last unit
 // found only where it stands.
 TEST_P(SyntheticMissionTest, UnitListPicksItsLastUnitAtItsPosition) {
-    const MissionSpec& spec = GetParam().spec;
-    const MissionModel units = UnitListMission(spec);
+    const MissionSpec& plan = GetParam().plan;
+    const MissionModel units = UnitListMission(plan);
     ASSERT_EQ(units.missionEntryCount(), 1);
     const EntryTree& entry = units.missionEntries[0];
-    const int last = LastUnitNode(spec);
+    const int last = LastUnitNode(plan);
     ASSERT_TRUE(IsUnitWithValues(entry, kFirstUnitNode));
     ASSERT_TRUE(IsUnitWithValues(entry, last));
     EXPECT_EQ(entry.nodeCount(), last + kUnitAngleOffset + 3); // "vehicle", its list, the type
@@ -109,11 +109,11 @@ TEST_P(SyntheticMissionTest, UnitListPicksItsLastUnitAtItsPosition) {
 }
 
 TEST_P(SyntheticMissionTest, PictureDecodesAtItsSize) {
-    const MissionSpec& spec = GetParam().spec;
-    const auto picture = DecodePicture(GeneratePicture(spec), 0);
+    const MissionSpec& plan = GetParam().plan;
+    const auto picture = DecodePicture(GeneratePicture(plan), 0);
     ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(picture->width, spec.pictureWidth);
-    EXPECT_EQ(picture->height, spec.pictureHeight);
+    EXPECT_EQ(picture->width, plan.pictureWidth);
+    EXPECT_EQ(picture->height, plan.pictureHeight);
     const auto distinct = std::count_if(picture->pixels.begin(), picture->pixels.end(),
                                         [&](std::uint32_t p) { return p != picture->pixels[0]; });
     EXPECT_GT(distinct, 0) << "a picture of one colour";
@@ -124,13 +124,13 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SyntheticMissionTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SyntheticMission, SameSeedGivesTheSameBytes) {
-    MissionSpec spec = TinySpec();
-    const Bytes first = GenerateMission(spec);
-    EXPECT_EQ(GenerateMission(spec), first);
-    EXPECT_EQ(GenerateUnitList(spec), GenerateUnitList(spec));
-    EXPECT_EQ(GeneratePicture(spec), GeneratePicture(spec));
-    spec.seed += 1;
-    EXPECT_NE(GenerateMission(spec), first);
+    MissionSpec plan = TinySpec();
+    const Bytes first = GenerateMission(plan);
+    EXPECT_EQ(GenerateMission(plan), first);
+    EXPECT_EQ(GenerateUnitList(plan), GenerateUnitList(plan));
+    EXPECT_EQ(GeneratePicture(plan), GeneratePicture(plan));
+    plan.seed += 1;
+    EXPECT_NE(GenerateMission(plan), first);
 }
 
 // Only a unit list larger than any entry of a file makes the full pick

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <functional>
@@ -312,6 +313,19 @@ Bytes map_named_ten_thousand_times() {
     return archive.standard();
 }
 
+// Two maps named in turn, five thousand times each: decoding a picture again
+// whenever the name changes still decodes it five thousand times.
+Bytes maps_named_in_turn_ten_thousand_times() {
+    ValueStream info;
+    info.list(2 + 2 * 10000).list(2).text("db_name").list(2).text("Turns");
+    for (int i = 0; i < 5000; ++i) {
+        info.setting("MAP", {"dunes"}).setting("MAP", {"delta"});
+    }
+    ArchiveBuilder archive;
+    archive.entry("mpinfo.prd", info.bytes());
+    return archive.standard();
+}
+
 // ---------------------------------------------------------------------------
 // The shared archive "reader.pbd" with its map catalogue "maps.prd".
 
@@ -348,6 +362,15 @@ ArchiveBuilder ReaderArchive(const Bytes& maps) {
 
 Bytes HealthyReader() {
     return ReaderArchive(Catalogue()).standard();
+}
+
+// The game data folder's catalogue: "dunes" and "delta", both with pictures.
+Bytes DataFolderReader() {
+    ValueStream maps;
+    maps.list(3).text("maps").list(4);
+    MapRecord(maps, "dunes", {-320, 0, 240});
+    MapRecord(maps, "delta", {0, 0, 0});
+    return ReaderArchive(maps.bytes()).standard();
 }
 
 Bytes reader_truncated_to_empty() {
@@ -413,7 +436,7 @@ std::vector<std::uint16_t> Pixels(std::size_t count) {
 // often than needed shows in the time a run takes.
 Bytes HealthyPictures() {
     return fixtures::PictureFile(
-        {{"other", 2, 2, Pixels(4)}, {"dunes", 640, 480, Pixels(640 * 480)}});
+        {{"delta", 2, 2, Pixels(4)}, {"dunes", 640, 480, Pixels(640 * 480)}});
 }
 
 // Byte positions in HealthyPictures(): the index count, the records, the pictures.
@@ -505,6 +528,9 @@ struct BadInput {
     // Texts standard output must hold; for Resave, the dump of the saved file.
     std::vector<std::string> out = {};
     const char* outName = "out"; // the output's name in the case's folder
+    // The time limit of each run; an editor that opens the file more slowly
+    // than this would look hung.
+    std::chrono::seconds time{30};
 };
 
 const char* const kAshenTide = "KMission: Sorry not for Ashen Tide expansion.";
@@ -734,7 +760,18 @@ const BadInput kCases[] = {
      1,
      {"KMission: Corrupted Mission!  7", "Fpos: 104"}},
     {"render_entry_size_huge", Run::RenderMission, entry_size_huge, 0, {}},
-    {"map_named_ten_thousand_times", Run::RenderMission, map_named_ten_thousand_times, 0, {}},
+    {.name = "map_named_ten_thousand_times",
+     .run = Run::RenderMission,
+     .make = map_named_ten_thousand_times,
+     .exitCode = 0,
+     .err = {},
+     .time = std::chrono::seconds{10}},
+    {.name = "maps_named_in_turn_ten_thousand_times",
+     .run = Run::RenderMission,
+     .make = maps_named_in_turn_ten_thousand_times,
+     .exitCode = 0,
+     .err = {},
+     .time = std::chrono::seconds{10}},
 
     // The shared archive and its map catalogue.
     {"reader_truncated_to_empty", Run::Maps, reader_truncated_to_empty, 1, {"KMission: Bad File"}},
@@ -883,14 +920,16 @@ protected:
     LimitedRun tool(const std::vector<std::string>& arguments, const std::string& scratch) {
         const fs::path dir = folder_.path() / scratch;
         fs::create_directories(dir);
-        return RunLimited(KMISSION_TOOL, arguments, dir);
+        Limits limits;
+        limits.time = GetParam().time;
+        return RunLimited(KMISSION_TOOL, arguments, dir, limits);
     }
 
     // A game data folder with a healthy "reader.pbd" and "rimage.pbd".
     std::string dataFolder() {
         const fs::path data = folder_.path() / "data";
         fs::create_directories(data);
-        folder_.write("data/reader.pbd", HealthyReader());
+        folder_.write("data/reader.pbd", DataFolderReader());
         folder_.write("data/rimage.pbd", HealthyPictures());
         return data.string();
     }
