@@ -6,7 +6,7 @@
 #include "view_transform.h"
 
 #include <algorithm>
-#include <optional>
+#include <map>
 
 namespace kmission {
 
@@ -19,19 +19,24 @@ MissionMapResult ShowMissionMaps(EditorState& state, const std::vector<std::stri
     result.checked = std::move(checked);
     result.checked.resize(captions.size(), false);
     result.surface = surface;
-    // A map named again gives the same picture, so it is decoded only once:
-    // a mission may name its map thousands of times.
-    std::optional<std::string> decoded;
+    // A map named again gives the same picture, so each is decoded only once:
+    // a mission may name its maps thousands of times. Only names that match a
+    // Map menu item get here, so the pictures kept are at most one per map.
+    std::map<std::string, QImage> decoded;
     for (const std::string& mapName : mapNames) {
         const std::vector<int> matches = MatchMapMenuItems(captions, mapName);
         std::fill(result.checked.begin(), result.checked.end(), false);
         for (const int item : matches) {
             result.checked[static_cast<std::size_t>(item)] = true;
-            if (decoded != mapName) {
+            auto surfaceOfMap = decoded.find(mapName);
+            if (surfaceOfMap == decoded.end()) {
                 const auto picture = LoadPicture(rimagePath, state.pictureIndex, mapName, rowDone);
-                result.surface = picture ? MakeMapSurface(*picture, background) : QImage();
-                decoded = mapName;
+                surfaceOfMap =
+                    decoded
+                        .emplace(mapName, picture ? MakeMapSurface(*picture, background) : QImage())
+                        .first;
             }
+            result.surface = surfaceOfMap->second;
             MapScaleResult scale = SetMapScale(state, mapName);
             result.resizeView = result.resizeView || scale.resizeView;
             result.messages.insert(result.messages.end(), scale.messages.begin(),
