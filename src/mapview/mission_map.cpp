@@ -3,6 +3,7 @@
 #include "map_painter.h"
 #include "mission.h"
 #include "picture_decoder.h"
+#include "text.h"
 #include "view_transform.h"
 
 #include <algorithm>
@@ -20,20 +21,23 @@ MissionMapResult ShowMissionMaps(EditorState& state, const std::vector<std::stri
     result.checked.resize(captions.size(), false);
     result.surface = surface;
     // A map named again gives the same picture, so each is decoded only once:
-    // a mission may name its maps thousands of times. Only names that match a
-    // Map menu item get here, so the pictures kept are at most one per map.
+    // a mission may name its maps thousands of times, in any mix of upper and
+    // lower case. Pictures are found whatever the case, so they are kept by
+    // the upper-case name: at most one per map of the Map menu.
     std::map<std::string, QImage> decoded;
     for (const std::string& mapName : mapNames) {
         const std::vector<int> matches = MatchMapMenuItems(captions, mapName);
         std::fill(result.checked.begin(), result.checked.end(), false);
         for (const int item : matches) {
             result.checked[static_cast<std::size_t>(item)] = true;
-            auto surfaceOfMap = decoded.find(mapName);
+            const std::string pictureKey = ToUpperAscii(mapName);
+            auto surfaceOfMap = decoded.find(pictureKey);
             if (surfaceOfMap == decoded.end()) {
                 const auto picture = LoadPicture(rimagePath, state.pictureIndex, mapName, rowDone);
                 surfaceOfMap =
                     decoded
-                        .emplace(mapName, picture ? MakeMapSurface(*picture, background) : QImage())
+                        .emplace(pictureKey,
+                                 picture ? MakeMapSurface(*picture, background) : QImage())
                         .first;
             }
             result.surface = surfaceOfMap->second;

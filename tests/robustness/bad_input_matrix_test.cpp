@@ -326,6 +326,27 @@ Bytes maps_named_in_turn_ten_thousand_times() {
     return archive.standard();
 }
 
+// A map named in every one of its 4096 spellings in upper and lower case.
+// Each spelling matches the Map menu and finds the picture, so pictures kept
+// per spelling would fill gigabytes.
+Bytes map_named_in_all_its_spellings() {
+    const std::string name = "northerncape";
+    ValueStream info;
+    info.list(2 + 2 * 4096).list(2).text("db_name").list(2).text("Spellings");
+    for (int spelling = 0; spelling < 4096; ++spelling) {
+        std::string spelled = name;
+        for (std::size_t i = 0; i < spelled.size(); ++i) {
+            if ((spelling >> i) & 1) {
+                spelled[i] = static_cast<char>(spelled[i] - 'a' + 'A');
+            }
+        }
+        info.setting("MAP", {spelled});
+    }
+    ArchiveBuilder archive;
+    archive.entry("mpinfo.prd", info.bytes());
+    return archive.standard();
+}
+
 // ---------------------------------------------------------------------------
 // The shared archive "reader.pbd" with its map catalogue "maps.prd".
 
@@ -370,6 +391,7 @@ Bytes DataFolderReader() {
     maps.list(3).text("maps").list(4);
     MapRecord(maps, "dunes", {-320, 0, 240});
     MapRecord(maps, "delta", {0, 0, 0});
+    MapRecord(maps, "northerncape", {0, 0, 0});
     return ReaderArchive(maps.bytes()).standard();
 }
 
@@ -437,6 +459,14 @@ std::vector<std::uint16_t> Pixels(std::size_t count) {
 Bytes HealthyPictures() {
     return fixtures::PictureFile(
         {{"delta", 2, 2, Pixels(4)}, {"dunes", 640, 480, Pixels(640 * 480)}});
+}
+
+// The game data folder's pictures: those above, and one for a map whose name
+// has twelve letters, the most a catalogue name holds.
+Bytes DataFolderPictures() {
+    return fixtures::PictureFile({{"delta", 2, 2, Pixels(4)},
+                                  {"dunes", 640, 480, Pixels(640 * 480)},
+                                  {"northerncape", 640, 480, Pixels(640 * 480)}});
 }
 
 // Byte positions in HealthyPictures(): the index count, the records, the pictures.
@@ -766,6 +796,12 @@ const BadInput kCases[] = {
      .exitCode = 0,
      .err = {},
      .time = std::chrono::seconds{10}},
+    {.name = "map_named_in_all_its_spellings",
+     .run = Run::RenderMission,
+     .make = map_named_in_all_its_spellings,
+     .exitCode = 0,
+     .err = {},
+     .time = std::chrono::seconds{10}},
     {.name = "maps_named_in_turn_ten_thousand_times",
      .run = Run::RenderMission,
      .make = maps_named_in_turn_ten_thousand_times,
@@ -907,12 +943,12 @@ bool LineMatches(const std::string& line, const std::string& expected) {
 }
 
 // Everything a run must satisfy whatever the file: it ended by itself, in
-// time, within the memory limit.
+// time, and not by a signal (which is also how a run that needed more memory
+// than the limit ends).
 void ExpectWellBehaved(const LimitedRun& run) {
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut) << "still running after the time limit";
     EXPECT_TRUE(run.exited) << "ended by signal " << run.signal << "\n" << run.err;
-    EXPECT_LE(run.peakMemoryKiB * 1024, static_cast<long>(kMemoryLimitBytes));
 }
 
 class BadInputMatrix : public testing::TestWithParam<BadInput> {
@@ -930,7 +966,7 @@ protected:
         const fs::path data = folder_.path() / "data";
         fs::create_directories(data);
         folder_.write("data/reader.pbd", DataFolderReader());
-        folder_.write("data/rimage.pbd", HealthyPictures());
+        folder_.write("data/rimage.pbd", DataFolderPictures());
         return data.string();
     }
 
