@@ -185,8 +185,8 @@ void BM_HoverPickLast(benchmark::State& state) {
     const MissionModel& units = UnitList();
     const NodeList& nodes = units.missionEntries[0].nodes;
     const int last = LastUnitNode(Plan());
-    const auto x = static_cast<float>(TextToNumber(nodes[last + kUnitXOffset].text));
-    const auto z = static_cast<float>(TextToNumber(nodes[last + kUnitZOffset].text));
+    const auto x = static_cast<float>(TextToNumber(nodes[last + kUnitXOffset].text()));
+    const auto z = static_cast<float>(TextToNumber(nodes[last + kUnitZOffset].text()));
     for (auto _ : state) {
         const auto pick = PickUnit(units, x, z);
         if (!pick || pick->node != last) {
@@ -203,7 +203,7 @@ void BM_UnitScanReference(benchmark::State& state) {
     for (auto _ : state) {
         std::size_t sum = 0;
         for (const ReaderNode& node : nodes) {
-            sum += node.text.size();
+            sum += node.text().size();
         }
         benchmark::DoNotOptimize(sum);
     }
@@ -213,7 +213,7 @@ void BM_UnitScanReference(benchmark::State& state) {
 class KeptTexts final : public EnvironmentControls {
 public:
     void keyFound(EnvironmentKey) override {}
-    void showValue(EnvironmentKey key, const ValueSlot& slot, const std::string& text) override {
+    void showValue(EnvironmentKey key, const ValueSlot& slot, std::string_view text) override {
         texts_[KeyIndex(key)][Ordinal(key, slot)] = text;
     }
     std::optional<std::string> editedValue(EnvironmentKey key,
@@ -266,7 +266,7 @@ void BM_InfoScanReference(benchmark::State& state) {
     for (auto _ : state) {
         std::size_t sum = 0;
         for (const ReaderNode& node : nodes) {
-            sum += node.text.size();
+            sum += node.text().size();
         }
         benchmark::DoNotOptimize(sum);
     }

@@ -57,8 +57,8 @@ TEST_P(SyntheticMissionTest, OpensAsAMissionOfTheShapeItWasAskedFor) {
             for (int k = 1; k <= entry.nodeCount(); ++k) {
                 if (IsUnitWithValues(entry, k)) {
                     ++units;
-                    EXPECT_TRUE(OnTheMap(TextToNumber(entry.nodes[k + kUnitXOffset].text),
-                                         TextToNumber(entry.nodes[k + kUnitZOffset].text)))
+                    EXPECT_TRUE(OnTheMap(TextToNumber(entry.nodes[k + kUnitXOffset].text()),
+                                         TextToNumber(entry.nodes[k + kUnitZOffset].text())))
                         << name << " node " << k;
                 }
             }
@@ -66,7 +66,7 @@ TEST_P(SyntheticMissionTest, OpensAsAMissionOfTheShapeItWasAskedFor) {
             ++regions;
             const auto corners =
                 std::count_if(entry.nodes.begin(), entry.nodes.end(),
-                              [](const ReaderNode& n) { return IsCornerNode(n.text); });
+                              [](const ReaderNode& n) { return IsCornerNode(n.text()); });
             EXPECT_EQ(corners, plan.cornersPerRegion) << name;
         }
     }
@@ -101,8 +101,8 @@ TEST_P(SyntheticMissionTest, UnitListPicksItsLastUnitAtItsPosition) {
     ASSERT_TRUE(IsUnitWithValues(entry, kFirstUnitNode));
     ASSERT_TRUE(IsUnitWithValues(entry, last));
     EXPECT_EQ(entry.nodeCount(), last + kUnitAngleOffset + 3); // "vehicle", its list, the type
-    const auto x = static_cast<float>(TextToNumber(entry.nodes[last + kUnitXOffset].text));
-    const auto z = static_cast<float>(TextToNumber(entry.nodes[last + kUnitZOffset].text));
+    const auto x = static_cast<float>(TextToNumber(entry.nodes[last + kUnitXOffset].text()));
+    const auto z = static_cast<float>(TextToNumber(entry.nodes[last + kUnitZOffset].text()));
     const auto pick = PickUnit(units, x, z);
     ASSERT_TRUE(pick.has_value());
     EXPECT_EQ(pick->node, last);

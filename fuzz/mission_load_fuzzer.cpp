@@ -21,19 +21,19 @@ void CheckNodes(const NodeList& nodes) {
     FUZZ_CHECK(static_cast<int>(nodes.size()) - 1 <= kMaxEntryNodes);
     for (std::size_t k = 1; k < nodes.size(); ++k) {
         const ReaderNode& node = nodes[k];
-        switch (node.type) {
+        switch (node.type()) {
         case kNodeInteger:
         case kNodeList:
-            FUZZ_CHECK(node.length == -1 && IsIntegerText(node.text));
+            FUZZ_CHECK(node.length() == -1 && IsIntegerText(node.text()));
             break;
         case kNodeFloat:
-            FUZZ_CHECK(node.length == -1 && !node.text.empty());
+            FUZZ_CHECK(node.length() == -1 && !node.text().empty());
             break;
         case kNodeString:
             // The length read is kept even when the file held fewer bytes.
-            FUZZ_CHECK(node.length >= 0 &&
-                       node.text.size() <= static_cast<std::size_t>(node.length));
-            FUZZ_CHECK(CleanText(node.text) == node.text);
+            FUZZ_CHECK(node.length() >= 0 &&
+                       node.text().size() <= static_cast<std::size_t>(node.length()));
+            FUZZ_CHECK(CleanText(node.text()) == node.text());
             break;
         default:
             FUZZ_CHECK(false);

@@ -115,17 +115,17 @@ void PropertiesWindow::changeValue(int row) {
         return;
     }
     const std::string letter = kRowLetters[row];
-    const auto node = [this, row]() -> std::string& {
+    const auto node = [this, row]() -> ReaderNode& {
         return state_.mission.missionEntries[static_cast<std::size_t>(state_.selectedEntry)]
-            .nodes[static_cast<std::size_t>(RowNode(state_, row))]
-            .text;
+            .nodes[static_cast<std::size_t>(RowNode(state_, row))];
     };
-    const std::string answer = dialogs_.inputBox("Value to Change " + letter, letter, node());
+    const std::string answer =
+        dialogs_.inputBox("Value to Change " + letter, letter, node().text());
     // The answer is stored as typed: painting, picking and saving read it as
     // a number, where a text without one counts as 0. The selection is checked
     // again, as the mission may have changed while the question was open.
     if (!answer.empty() && SelectionIsUnit(state_) && !state_.loadInProgress) {
-        node() = answer;
+        node().setText(answer);
         QLabel* rowLabels[] = {lblX_, lblY_, lblZ_};
         rowLabels[row]->setText(platform::FromCp1252(answer));
     }

@@ -7,7 +7,7 @@ namespace kmission {
 
 bool IsUnitWithValues(const EntryTree& entry, int k) {
     return k >= 1 && k + kUnitAngleOffset <= entry.nodeCount() &&
-           IsUnitNode(entry.nodes[static_cast<std::size_t>(k)].text);
+           IsUnitNode(entry.nodes[static_cast<std::size_t>(k)].text());
 }
 
 int UnitListEntry(const MissionModel& mission) {
@@ -26,16 +26,16 @@ std::optional<UnitPick> PickUnit(const MissionModel& mission, float x, float z) 
     }
     const EntryTree& entry = mission.missionEntries[static_cast<std::size_t>(entryIndex)];
     for (int k = 1; k + kUnitAngleOffset <= entry.nodeCount(); ++k) {
-        if (!IsUnitNode(entry.nodes[static_cast<std::size_t>(k)].text)) {
+        if (!IsUnitNode(entry.nodes[static_cast<std::size_t>(k)].text())) {
             continue;
         }
         const double unitX =
-            TextToNumber(entry.nodes[static_cast<std::size_t>(k + kUnitXOffset)].text);
+            TextToNumber(entry.nodes[static_cast<std::size_t>(k + kUnitXOffset)].text());
         if (!(static_cast<float>(unitX - 5) < x && static_cast<float>(unitX + 5) > x)) {
             continue;
         }
         const double unitZ =
-            TextToNumber(entry.nodes[static_cast<std::size_t>(k + kUnitZOffset)].text);
+            TextToNumber(entry.nodes[static_cast<std::size_t>(k + kUnitZOffset)].text());
         if (static_cast<float>(unitZ - 5) < z && static_cast<float>(unitZ + 5) > z) {
             return UnitPick{entryIndex, k};
         }
@@ -56,10 +56,10 @@ NodeList& SelectedNodes(EditorState& state) {
     return state.mission.missionEntries[static_cast<std::size_t>(state.selectedEntry)].nodes;
 }
 
-const std::string& SelectedText(const EditorState& state, int offset) {
-    return state.mission.missionEntries[static_cast<std::size_t>(state.selectedEntry)]
-        .nodes[static_cast<std::size_t>(state.selectedNode + offset)]
-        .text;
+std::string SelectedText(const EditorState& state, int offset) {
+    return std::string(state.mission.missionEntries[static_cast<std::size_t>(state.selectedEntry)]
+                           .nodes[static_cast<std::size_t>(state.selectedNode + offset)]
+                           .text());
 }
 
 } // namespace
@@ -78,8 +78,8 @@ bool MoveSelectedUnit(EditorState& state, float x, float z) {
         return false;
     }
     NodeList& nodes = SelectedNodes(state);
-    nodes[static_cast<std::size_t>(state.selectedNode + kUnitXOffset)].text = FloatText(x);
-    nodes[static_cast<std::size_t>(state.selectedNode + kUnitZOffset)].text = FloatText(z);
+    nodes[static_cast<std::size_t>(state.selectedNode + kUnitXOffset)].setText(FloatText(x));
+    nodes[static_cast<std::size_t>(state.selectedNode + kUnitZOffset)].setText(FloatText(z));
     return true;
 }
 

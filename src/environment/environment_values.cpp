@@ -146,7 +146,7 @@ std::vector<KeyMatch> ScanEnvironment(const NodeList& nodes) {
     std::vector<KeyMatch> matches;
     for (std::size_t j = 0; j < nodes.size(); ++j) {
         for (EnvironmentKey key : kEnvironmentKeys) {
-            if (MatchesKey(key, nodes[j].text)) {
+            if (MatchesKey(key, nodes[j].text())) {
                 matches.push_back({static_cast<int>(j), key});
             }
         }
@@ -169,7 +169,7 @@ EnvironmentKeySet LoadEnvironment(const NodeList& nodes, EnvironmentControls& co
         controls.keyFound(match.key);
         for (const ValueSlot& slot : ValueSlots(match.key)) {
             if (const auto node = ValueNode(nodes, match.node, slot.position)) {
-                controls.showValue(match.key, slot, nodes[*node].text);
+                controls.showValue(match.key, slot, nodes[*node].text());
             }
         }
     }
@@ -188,7 +188,7 @@ void WriteEnvironment(NodeList& nodes, const EnvironmentControls& controls,
                 continue;
             }
             if (auto text = controls.editedValue(match.key, slot)) {
-                nodes[*node].text = std::move(*text);
+                nodes[*node].setText(*text);
             }
         }
     }

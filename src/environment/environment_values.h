@@ -116,7 +116,7 @@ public:
     // A key node was found (once per occurrence, before its values).
     virtual void keyFound(EnvironmentKey key) = 0;
     // The text of a value node exactly as stored.
-    virtual void showValue(EnvironmentKey key, const ValueSlot& slot, const std::string& text) = 0;
+    virtual void showValue(EnvironmentKey key, const ValueSlot& slot, std::string_view text) = 0;
     // The text to store, or nothing to leave the node as it is.
     virtual std::optional<std::string> editedValue(EnvironmentKey key,
                                                    const ValueSlot& slot) const = 0;

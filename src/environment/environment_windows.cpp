@@ -129,7 +129,7 @@ void EnvironmentWindows::keyFound(EnvironmentKey key) {
 }
 
 void EnvironmentWindows::showValue(EnvironmentKey key, const ValueSlot& slot,
-                                   const std::string& text) {
+                                   std::string_view text) {
     QWidget* widget = control(key, slot);
     if (auto* choice = qobject_cast<QComboBox*>(widget)) {
         // Any other horizon text leaves the choice as it is.

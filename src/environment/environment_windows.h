@@ -50,7 +50,7 @@ private:
     QWidget* control(EnvironmentKey key, const ValueSlot& slot) const;
 
     void keyFound(EnvironmentKey key) override;
-    void showValue(EnvironmentKey key, const ValueSlot& slot, const std::string& text) override;
+    void showValue(EnvironmentKey key, const ValueSlot& slot, std::string_view text) override;
     std::optional<std::string> editedValue(EnvironmentKey key,
                                            const ValueSlot& slot) const override;
 

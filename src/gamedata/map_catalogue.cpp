@@ -47,7 +47,7 @@ MapCatalogue BuildMapCatalogue(const NodeList& mapsNodes) {
     std::int64_t i = 0;
     do {
         ++i;
-        const std::string& s = NodeText(mapsNodes, i);
+        const std::string_view s = NodeText(mapsNodes, i);
         if (s == "maps") {
             ++i;
         } else if (s == "9") {

@@ -33,8 +33,8 @@ constexpr std::int64_t kStringAllowance = 64 * 1024 * 1024;
 std::int64_t StringBytes(const NodeList& nodes) {
     std::int64_t bytes = 0;
     for (const ReaderNode& node : nodes) {
-        if (node.type == kNodeString) {
-            bytes += static_cast<std::int64_t>(node.text.size());
+        if (node.type() == kNodeString) {
+            bytes += static_cast<std::int64_t>(node.text().size());
         }
     }
     return bytes;

@@ -22,7 +22,7 @@ std::optional<std::string> RenameMission(MissionModel& mission, const std::strin
         return std::nullopt;
     }
     const auto info = static_cast<std::size_t>(FindMissionInfo(mission));
-    mission.missionEntries[info].nodes[5].text = answer;
+    mission.missionEntries[info].nodes[5].setText(answer);
     return MissionWindowTitle(CleanText(answer));
 }
 

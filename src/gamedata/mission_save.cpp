@@ -17,7 +17,7 @@ std::size_t ArchiveBound(const MissionModel& mission) {
     for (const EntryTree& tree : mission.missionEntries) {
         for (std::size_t k = 1; k < tree.nodes.size(); ++k) {
             const ReaderNode& node = tree.nodes[k];
-            bytes += 8 + (node.type == kNodeString ? node.text.size() : 0);
+            bytes += 8 + (node.type() == kNodeString ? node.text().size() : 0);
         }
     }
     return bytes;

@@ -101,23 +101,28 @@ std::optional<float> NonFiniteFloat(std::string_view text) {
     return std::nullopt;
 }
 
-// The decimal text of a value, written straight into the node (as IntegerText).
-void AssignInteger(std::string& text, std::int32_t value) {
-    char digits[16];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    text.assign(digits, result.ptr);
-}
+// The decimal text of a value (as IntegerText), without a string in between.
+struct IntegerChars {
+    char digits[12];
+    std::string_view text;
 
-// CleanText of a string's bytes, straight into the node: nearly every string
-// holds no control byte and no outer space and is kept as it is.
-void AssignCleaned(std::string& text, std::string_view bytes) {
+    explicit IntegerChars(std::int32_t value) {
+        const auto result = std::to_chars(digits, digits + sizeof digits, value);
+        text = std::string_view(digits, static_cast<std::size_t>(result.ptr - digits));
+    }
+};
+
+// Appends the string node of `bytes`, read for `length`, with its text
+// cleaned: nearly every string holds no control byte and no outer space and
+// is kept as it is.
+void AppendString(NodeList& nodes, std::int32_t length, std::string_view bytes) {
     const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
     if (bytes.empty() || (bytes.front() != ' ' && bytes.back() != ' ' &&
                           std::none_of(bytes.begin(), bytes.end(), control))) {
-        text.assign(bytes);
+        nodes.emplace_back(kNodeString, length, bytes);
         return;
     }
-    text = CleanText(bytes);
+    nodes.emplace_back(kNodeString, length, CleanText(bytes));
 }
 
 // The int32 of an integer text as the parser writes it (an optional minus
@@ -141,12 +146,11 @@ std::optional<std::int32_t> PlainInteger(std::string_view text) {
 
 } // namespace
 
-const std::string& NodeText(const NodeList& nodes, std::int64_t k) {
-    static const std::string empty;
+std::string_view NodeText(const NodeList& nodes, std::int64_t k) {
     if (k <= 0 || k >= static_cast<std::int64_t>(nodes.size())) {
-        return empty;
+        return {};
     }
-    return nodes[static_cast<std::size_t>(k)].text;
+    return nodes[static_cast<std::size_t>(k)].text();
 }
 
 std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::int64_t size,
@@ -171,29 +175,18 @@ std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::
             ReleaseUnused(nodes);
             return std::nullopt;
         case kNodeInteger:
-        case kNodeList: {
-            ReaderNode& node = nodes.emplace_back();
-            node.type = tag;
-            node.length = -1;
-            AssignInteger(node.text, in.int32());
+        case kNodeList:
+            nodes.emplace_back(tag, -1, IntegerChars(in.int32()).text);
             break;
-        }
-        case kNodeFloat: {
-            ReaderNode& node = nodes.emplace_back();
-            node.type = tag;
-            node.length = -1;
-            node.text = FloatText(in.float32());
+        case kNodeFloat:
+            nodes.emplace_back(tag, -1, FloatText(in.float32()));
             break;
-        }
         case kNodeString: {
             const std::int32_t length = in.int32();
             if (length < 0) {
                 return ParseFailure{ParseError::NegativeStringLength, length, in.position};
             }
-            ReaderNode& node = nodes.emplace_back();
-            node.type = tag;
-            node.length = length;
-            AssignCleaned(node.text, in.bytes(length));
+            AppendString(nodes, length, in.bytes(length));
             break;
         }
         default:
@@ -218,47 +211,48 @@ std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out
     ByteWriter writer(out);
     for (std::size_t k = 1; k < nodes.size(); ++k) {
         const ReaderNode& node = nodes[k];
+        const std::string_view text = node.text();
         const auto refuse = [&] {
-            return SerializeFailure{static_cast<std::int64_t>(k), node.text};
+            return SerializeFailure{static_cast<std::int64_t>(k), std::string(text)};
         };
-        switch (node.type) {
+        switch (node.type()) {
         case kNodeBlank:
             writer.int32(kNodeBlank);
             return std::nullopt;
         case kNodeInteger:
         case kNodeList: {
-            if (const auto plain = PlainInteger(node.text)) {
-                writer.int32(node.type);
+            if (const auto plain = PlainInteger(text)) {
+                writer.int32(node.type());
                 writer.int32(*plain);
                 break;
             }
-            const double value = RoundHalfEven(TextToNumber(node.text));
+            const double value = RoundHalfEven(TextToNumber(text));
             if (!(value >= std::numeric_limits<std::int32_t>::min() &&
                   value <= std::numeric_limits<std::int32_t>::max())) {
                 return refuse();
             }
-            writer.int32(node.type);
+            writer.int32(node.type());
             writer.int32(static_cast<std::int32_t>(value));
             break;
         }
         case kNodeFloat: {
             float value = 0.0f;
-            if (const auto special = NonFiniteFloat(node.text)) {
+            if (const auto special = NonFiniteFloat(text)) {
                 value = *special;
             } else {
-                value = static_cast<float>(TextToNumber(node.text));
+                value = static_cast<float>(TextToNumber(text));
                 if (!std::isfinite(value)) {
                     return refuse();
                 }
             }
-            writer.int32(node.type);
+            writer.int32(node.type());
             writer.float32(value);
             break;
         }
         case kNodeString:
-            writer.int32(node.type);
-            writer.int32(static_cast<std::int32_t>(node.text.size()));
-            writer.bytes(node.text);
+            writer.int32(node.type());
+            writer.int32(static_cast<std::int32_t>(text.size()));
+            writer.bytes(text);
             break;
         default:
             return refuse();

@@ -2,6 +2,7 @@
 
 #include "byte_io.h"
 #include "message.h"
+#include "reader_node.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,35 +13,13 @@
 
 namespace kmission {
 
-// Value tags of the reader data format. Each value is an int32 tag and its payload:
-// 0 ends the entry; 1 int32; 2 float32; 3 int32 n and n bytes; 4 int32 list count.
-enum NodeType : std::int32_t {
-    kNodeBlank = 0,
-    kNodeInteger = 1,
-    kNodeFloat = 2,
-    kNodeString = 3,
-    kNodeList = 4,
-};
-
-// One value of an entry, held as text. `length` is the byte count read for a
-// string (before cleaning) and -1 for the other types. `text` is the decimal
-// number (types 1 and 4), the general float text (type 2) or the CleanText of
-// the string's bytes (type 3), in the game's 8-bit code page.
-struct ReaderNode {
-    std::int32_t type = kNodeBlank;
-    std::int32_t length = 0;
-    std::string text;
-
-    friend bool operator==(const ReaderNode&, const ReaderNode&) = default;
-};
-
 // A flat node array in stream order; element 0 is the blank node 0, so node k
 // of the entry is nodes[k]. List nesting is never built.
 using NodeList = std::vector<ReaderNode>;
 
 // The text of node k, or the empty text when k is not a node of the list
 // (0 and everything beyond the last node read as blank).
-const std::string& NodeText(const NodeList& nodes, std::int64_t k);
+std::string_view NodeText(const NodeList& nodes, std::int64_t k);
 
 // One parsed entry of the open mission archive.
 struct EntryTree {

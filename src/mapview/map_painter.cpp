@@ -277,7 +277,7 @@ QRgb RegionColour(EntryKind kind) {
 }
 
 double NumberAt(const NodeList& nodes, int k) {
-    return TextToNumber(nodes[static_cast<std::size_t>(k)].text);
+    return TextToNumber(nodes[static_cast<std::size_t>(k)].text());
 }
 
 // A closed outline through the corners in node order with a dot at the first
@@ -290,7 +290,7 @@ void DrawRegion(ShapeBatch& batch, const ViewTransform& transform, const EntryTr
     WorldPoint first;
     WorldPoint previous;
     for (int k = 1; k + kZNode <= count; ++k) {
-        if (!IsCornerNode(nodes[static_cast<std::size_t>(k)].text)) {
+        if (!IsCornerNode(nodes[static_cast<std::size_t>(k)].text())) {
             continue;
         }
         const WorldPoint corner{NumberAt(nodes, k + kXNode), NumberAt(nodes, k + kZNode)};
@@ -317,7 +317,7 @@ void DrawUnits(ShapeBatch& batch, const ViewTransform& transform, const EditorSt
     const double shiftX = state.nodeShiftX;
     const double shiftZ = state.nodeShiftZ;
     for (int k = 1; k + kAngleNode <= count; ++k) {
-        if (!IsUnitNode(nodes[static_cast<std::size_t>(k)].text)) {
+        if (!IsUnitNode(nodes[static_cast<std::size_t>(k)].text())) {
             continue;
         }
         const double x = NumberAt(nodes, k + kXNode);

@@ -216,12 +216,12 @@ TEST_F(MissionCommandsTest, RenameStoresTheTextAsTypedAndShowsItCleaned) {
     EXPECT_EQ(dialogs_.inputs()[0],
               (platform::ScriptedDialogs::InputRequest{"Mission Name:", "Name", "Old Name"}));
     EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - New Name");
-    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text, "  New Name  ");
+    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text(), "  New Name  ");
 
     // Cancel (the empty answer) changes nothing.
     action("mnuMissionName")->trigger();
     EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - New Name");
-    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text, "  New Name  ");
+    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text(), "  New Name  ");
 
     // Saved with its spaces; the next open cleans them away again.
     const std::string target = folder_.path().toStdString() + "/renamed.PBD";
@@ -229,8 +229,8 @@ TEST_F(MissionCommandsTest, RenameStoresTheTextAsTypedAndShowsItCleaned) {
     action("mnuFileSave")->trigger();
     openMission(target);
     EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - New Name");
-    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text, "New Name");
-    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].length, 12);
+    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text(), "New Name");
+    EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].length(), 12);
 }
 
 } // namespace

@@ -116,10 +116,10 @@ protected:
         return nullptr;
     }
     QPushButton* moveButton() const { return properties()->findChild<QPushButton*>("cmdMove"); }
-    const std::string& nodeText(int entry, int node) const {
-        return state_.mission.missionEntries[static_cast<std::size_t>(entry)]
-            .nodes[static_cast<std::size_t>(node)]
-            .text;
+    std::string nodeText(int entry, int node) const {
+        return std::string(state_.mission.missionEntries[static_cast<std::size_t>(entry)]
+                               .nodes[static_cast<std::size_t>(node)]
+                               .text());
     }
 };
 
@@ -210,8 +210,8 @@ TEST_F(MapMouseTest, MoveModeDragWritesThePointerPositionIntoTheUnit) {
     action("mnuFileSave")->trigger();
     const MissionLoad reloaded = LoadMissionFile(saved);
     ASSERT_EQ(reloaded.outcome, LoadOutcome::Loaded);
-    EXPECT_EQ(reloaded.mission.missionEntries[1].nodes[6].text, "100.5");
-    EXPECT_EQ(reloaded.mission.missionEntries[1].nodes[8].text, "-20");
+    EXPECT_EQ(reloaded.mission.missionEntries[1].nodes[6].text(), "100.5");
+    EXPECT_EQ(reloaded.mission.missionEntries[1].nodes[8].text(), "-20");
 }
 
 TEST_F(MapMouseTest, ChangeButtonsEditTheirRowsThroughTheInputBox) {
@@ -337,8 +337,8 @@ TEST_F(MapMouseTest, EndToEndMoveChangeSaveAndReopen) {
     while (!IsUnitWithValues(units, k)) {
         ++k;
     }
-    const double x = TextToNumber(units.nodes[static_cast<std::size_t>(k + 4)].text);
-    const double z = TextToNumber(units.nodes[static_cast<std::size_t>(k + 6)].text);
+    const double x = TextToNumber(units.nodes[static_cast<std::size_t>(k + 4)].text());
+    const double z = TextToNumber(units.nodes[static_cast<std::size_t>(k + 6)].text());
     moveTo(x, z);
     ASSERT_EQ(state_.selectedNode, k);
     QTest::mouseClick(moveButton(), Qt::LeftButton);

@@ -21,7 +21,7 @@ namespace kmission {
 
 // Readable failures for node comparisons.
 inline void PrintTo(const ReaderNode& node, std::ostream* os) {
-    *os << "{" << node.type << ", " << node.length << ", \"" << node.text << "\"}";
+    *os << "{" << node.type() << ", " << node.length() << ", \"" << node.text() << "\"}";
 }
 
 } // namespace kmission
@@ -147,7 +147,7 @@ inline InfoNodes FullEnvironment() {
 // what it holds (list nodes hold counts and are passed over).
 inline std::size_t NodeHolding(const NodeList& nodes, const std::string& text) {
     for (std::size_t k = 1; k < nodes.size(); ++k) {
-        if (nodes[k].type != kNodeList && nodes[k].text == text) {
+        if (nodes[k].type() != kNodeList && nodes[k].text() == text) {
             return k;
         }
     }

@@ -18,7 +18,7 @@ public:
     using Id = std::tuple<EnvironmentKey, std::string, int>;
 
     void keyFound(EnvironmentKey) override {}
-    void showValue(EnvironmentKey key, const ValueSlot& slot, const std::string& text) override {
+    void showValue(EnvironmentKey key, const ValueSlot& slot, std::string_view text) override {
         shown[{key, slot.control, slot.index}] = text;
     }
     std::optional<std::string> editedValue(EnvironmentKey key,
@@ -125,17 +125,17 @@ TEST(EnvironmentWrite, OnlyValueNodesOfTheBlocksChange) {
     ASSERT_EQ(nodes.size(), original.size());
     int changed = 0;
     for (std::size_t k = 0; k < nodes.size(); ++k) {
-        SCOPED_TRACE("node " + std::to_string(k) + " \"" + original[k].text + "\"");
-        EXPECT_EQ(nodes[k].type, original[k].type);
-        EXPECT_EQ(nodes[k].length, original[k].length);
-        if (nodes[k].text != original[k].text) {
+        SCOPED_TRACE("node " + std::to_string(k) + " \"" + std::string(original[k].text()) + "\"");
+        EXPECT_EQ(nodes[k].type(), original[k].type());
+        EXPECT_EQ(nodes[k].length(), original[k].length());
+        if (nodes[k].text() != original[k].text()) {
             ++changed;
-            EXPECT_NE(original[k].type, kNodeList);
-            EXPECT_TRUE(nodes[k].text == "typed" || nodes[k].text == "hormain");
+            EXPECT_NE(original[k].type(), kNodeList);
+            EXPECT_TRUE(nodes[k].text() == "typed" || nodes[k].text() == "hormain");
         }
     }
     EXPECT_EQ(changed, static_cast<int>(controls.shown.size()));
-    EXPECT_EQ(nodes[test::NodeHolding(original, "db_name") + 2].text, "Storm Front");
+    EXPECT_EQ(nodes[test::NodeHolding(original, "db_name") + 2].text(), "Storm Front");
 }
 
 // The keys are found before anything is written: a typed text equal to a key
@@ -154,8 +154,8 @@ TEST(EnvironmentWrite, TypedTextsDoNotBecomeKeysInTheSamePass) {
     WriteEnvironment(nodes, controls, loaded);
 
     NodeList expected = info.nodes();
-    expected[3].text = "wind";
-    expected[test::NodeHolding(info.nodes(), "1")].text = "90";
+    expected[3].setText("wind");
+    expected[test::NodeHolding(info.nodes(), "1")].setText("90");
     EXPECT_EQ(nodes, expected);
 }
 

@@ -269,12 +269,12 @@ TEST_F(EnvironmentWindowsTest, KeyTwiceIsListedTwiceShowsTheLaterAndReceivesEdit
     click("cmdOK");
 
     NodeList expected = info.nodes();
-    expected[NodeHolding(info.nodes(), "2")].text = "0.75";
-    expected[NodeHolding(info.nodes(), "1")].text = "6";
-    expected[NodeHolding(info.nodes(), "3")].text = "8";
-    expected[NodeHolding(info.nodes(), "4")].text = "9";
-    expected[NodeHolding(info.nodes(), "5")].text = "10";
-    expected[NodeHolding(info.nodes(), "7")].text = "0.75";
+    expected[NodeHolding(info.nodes(), "2")].setText("0.75");
+    expected[NodeHolding(info.nodes(), "1")].setText("6");
+    expected[NodeHolding(info.nodes(), "3")].setText("8");
+    expected[NodeHolding(info.nodes(), "4")].setText("9");
+    expected[NodeHolding(info.nodes(), "5")].setText("10");
+    expected[NodeHolding(info.nodes(), "7")].setText("0.75");
     EXPECT_EQ(test::NodeDifferences(infoNodes(), expected), "");
 }
 
@@ -286,20 +286,20 @@ TEST_F(EnvironmentWindowsTest, HorizonTextOtherThanTheTwoWordsIsKeptUntilChosen)
     open(info.nodes());
     EXPECT_EQ(horizon()->currentIndex(), -1);
     click("cmdOK");
-    EXPECT_EQ(infoNodes()[horizonNode].text, "HORMAIN");
+    EXPECT_EQ(infoNodes()[horizonNode].text(), "HORMAIN");
 
     windows_->show();
     EXPECT_EQ(horizon()->currentIndex(), -1);
     horizon()->setCurrentIndex(1);
     click("cmdOK");
-    EXPECT_EQ(infoNodes()[horizonNode].text, "horblack");
+    EXPECT_EQ(infoNodes()[horizonNode].text(), "horblack");
 
     windows_->show();
     EXPECT_EQ(horizon()->currentIndex(), 1);
     horizon()->setCurrentIndex(0);
     click("cmdOK");
-    EXPECT_EQ(infoNodes()[horizonNode].text, "hormain");
-    EXPECT_EQ(infoNodes()[horizonNode].type, kNodeString);
+    EXPECT_EQ(infoNodes()[horizonNode].text(), "hormain");
+    EXPECT_EQ(infoNodes()[horizonNode].type(), kNodeString);
 }
 
 // Keys whose values would lie beyond the last node: what is there is shown
@@ -329,8 +329,8 @@ TEST_F(EnvironmentWindowsTest, KeysNearTheEndLoadAndWriteWhatIsThere) {
     click("cmdOK");
 
     NodeList expected = underwater_cut_after_range1().nodes();
-    expected[NodeHolding(expected, "7000")].text = "7500";
-    expected.back().text = "44";
+    expected[NodeHolding(expected, "7000")].setText("7500");
+    expected.back().setText("44");
     EXPECT_EQ(test::NodeDifferences(infoNodes(), expected), "");
     EXPECT_TRUE(allClosed());
 
@@ -390,7 +390,7 @@ TEST_F(EnvironmentWindowsTest, OkWritesEveryEditedControlToItsNode) {
     NodeList expected = original;
     for (const Edit& edit : edits) {
         type(edit.window, edit.control, edit.newText, edit.index);
-        expected[NodeHolding(original, edit.oldText)].text = edit.newText;
+        expected[NodeHolding(original, edit.oldText)].setText(edit.newText);
     }
     auto* jetCeiling = qobject_cast<QCheckBox*>(find("frmEnvironment", "chkJetCeiling"));
     jetCeiling->setChecked(false); // the box is never consulted
@@ -467,7 +467,7 @@ TEST_F(EnvironmentWindowsTest, ClosedEffectDialogKeepsWhatWasTyped) {
     EXPECT_TRUE(wind->isVisible());
     EXPECT_EQ(textOf("frmPropWind", "txtVelocity"), "33.5");
     click("cmdOK");
-    EXPECT_EQ(infoNodes()[NodeHolding(test::FullEnvironment().nodes(), "72")].text, "33.5");
+    EXPECT_EQ(infoNodes()[NodeHolding(test::FullEnvironment().nodes(), "72")].text(), "33.5");
 }
 
 TEST_F(EnvironmentWindowsTest, ShowingAgainOnlyBringsTheDialogForward) {
@@ -519,8 +519,8 @@ TEST_F(EnvironmentWindowsTest, OkLeavesSettingsTheLoadDidNotSee) {
     open(info.nodes());
     EXPECT_EQ(listEntries(), QStringList({"rain"}));
 
-    infoNodes()[NodeHolding(infoNodes(), "temp")].text = "ambient_temperature";
-    infoNodes()[NodeHolding(infoNodes(), "fog_")].text = "fog";
+    infoNodes()[NodeHolding(infoNodes(), "temp")].setText("ambient_temperature");
+    infoNodes()[NodeHolding(infoNodes(), "fog_")].setText("fog");
     const NodeList before = infoNodes();
     click("cmdOK");
     EXPECT_EQ(test::NodeDifferences(infoNodes(), before), "");
@@ -537,7 +537,7 @@ TEST_F(EnvironmentWindowsTest, OkWaitsWhileAMissionIsRead) {
 
     state_.loadInProgress = false;
     click("cmdOK");
-    EXPECT_EQ(infoNodes()[NodeHolding(test::FullEnvironment().nodes(), "21.5")].text, "-40");
+    EXPECT_EQ(infoNodes()[NodeHolding(test::FullEnvironment().nodes(), "21.5")].text(), "-40");
 }
 
 TEST_F(EnvironmentWindowsTest, CloseAllDestroysHiddenAndVisibleWindowsWithoutWriting) {

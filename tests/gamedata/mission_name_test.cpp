@@ -51,9 +51,9 @@ TEST(RenameMission, KeepsSpacesInTheNodeButNotInTheTitle) {
     const auto title = RenameMission(mission, "  New Name  ");
     EXPECT_EQ(title, "Korv Mission Editor [BETA1] - New Name");
     const ReaderNode& node = mission.missionEntries[kInfo].nodes[5];
-    EXPECT_EQ(node.text, "  New Name  ");
-    EXPECT_EQ(node.type, before.type);
-    EXPECT_EQ(node.length, before.length);
+    EXPECT_EQ(node.text(), "  New Name  ");
+    EXPECT_EQ(node.type(), before.type());
+    EXPECT_EQ(node.length(), before.length());
     EXPECT_EQ(CurrentMissionName(mission), "New Name");
 }
 
@@ -82,7 +82,7 @@ TEST(RenameMission, EmptyAnswerChangesNothing) {
 TEST(RenameMission, BlankAnswerIsStored) {
     MissionModel mission = Mission();
     EXPECT_EQ(RenameMission(mission, "   "), "Korv Mission Editor [BETA1] - ");
-    EXPECT_EQ(mission.missionEntries[kInfo].nodes[5].text, "   ");
+    EXPECT_EQ(mission.missionEntries[kInfo].nodes[5].text(), "   ");
 }
 
 TEST(RenameMission, NothingHappensWithoutAMissionOrItsKey) {
@@ -103,8 +103,8 @@ TEST(RenameMission, RenamesTheLaterInfoEntry) {
     MissionModel mission = Load(archive.standard());
     EXPECT_EQ(CurrentMissionName(mission), "Late");
     ASSERT_TRUE(RenameMission(mission, "Renamed").has_value());
-    EXPECT_EQ(mission.missionEntries[0].nodes[5].text, "Early");
-    EXPECT_EQ(mission.missionEntries[1].nodes[5].text, "Renamed");
+    EXPECT_EQ(mission.missionEntries[0].nodes[5].text(), "Early");
+    EXPECT_EQ(mission.missionEntries[1].nodes[5].text(), "Renamed");
 }
 
 // An info entry that ends right after its "db_name" key has no node 5; the

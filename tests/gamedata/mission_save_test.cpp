@@ -58,7 +58,7 @@ std::vector<std::vector<std::string>> Texts(const MissionModel& mission) {
     for (const EntryTree& entry : mission.missionEntries) {
         texts.emplace_back();
         for (const ReaderNode& node : entry.nodes)
-            texts.back().push_back(node.text);
+            texts.back().emplace_back(node.text());
     }
     return texts;
 }
@@ -189,12 +189,12 @@ TEST(SerializeMission, NonFiniteFloatsComeBackAsTheSameValue) {
 TEST(SerializeMission, CommaTextIsWrittenAsTheNumberBeforeIt) {
     MissionModel mission = Load(CanonicalMission());
     NodeList& units = mission.missionEntries[2].nodes;
-    units[4].text = "12,5"; // an integer node
-    units[6].text = "12,5"; // a float node
+    units[4].setText("12,5"); // an integer node
+    units[6].setText("12,5"); // a float node
     const SerializedMission saved = Serialize(mission);
     MissionModel reloaded = Load(saved.bytes);
-    EXPECT_EQ(reloaded.missionEntries[2].nodes[4].text, "12");
-    EXPECT_EQ(reloaded.missionEntries[2].nodes[6].text, "12");
+    EXPECT_EQ(reloaded.missionEntries[2].nodes[4].text(), "12");
+    EXPECT_EQ(reloaded.missionEntries[2].nodes[6].text(), "12");
 }
 
 TEST(SerializeMission, NoEntriesGiveTheBareTrailer) {
@@ -222,7 +222,7 @@ TEST(SerializeMission, RefusesATextThatDoesNotFitItsNode) {
     for (const MisfitCase& c : cases) {
         SCOPED_TRACE(c.text);
         MissionModel mission = Load(CanonicalMission());
-        mission.missionEntries[c.entry].nodes[c.node].text = c.text;
+        mission.missionEntries[c.entry].nodes[c.node].setText(c.text);
         const MissionModel before = mission;
 
         const SerializedMission saved = SerializeMission(mission);
@@ -257,7 +257,7 @@ TEST(SaveMissionFile, SavingOverTheOpenedFileWithAShorterNameShrinksIt) {
     const std::string path = folder.write("readermp01.PBD", untidy_mission());
     MissionLoad load = LoadMissionFile(path);
     ASSERT_EQ(load.outcome, LoadOutcome::Loaded);
-    load.mission.missionEntries[0].nodes[5].text = "D";
+    load.mission.missionEntries[0].nodes[5].setText("D");
     EXPECT_EQ(SaveMissionFile(load.mission, path), Messages{Message{"Saved!"}});
     const Bytes written = folder.read("readermp01.PBD");
     EXPECT_EQ(written, Serialize(load.mission).bytes);
@@ -271,7 +271,7 @@ TEST(SaveMissionFile, RefusalWritesNothing) {
     const Bytes old = BytesOf("old contents");
     const std::string existing = folder.write("old.PBD", old);
     MissionModel mission = Load(CanonicalMission());
-    mission.missionEntries[2].nodes[4].text = "1E10";
+    mission.missionEntries[2].nodes[4].setText("1E10");
     const MissionModel before = mission;
 
     const Messages messages = SaveMissionFile(mission, existing);

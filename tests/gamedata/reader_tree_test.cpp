@@ -373,13 +373,13 @@ TEST(SerializeNodes, RefusesATextThatDoesNotFitItsType) {
         FloatNode("3.5E+38"),  FloatNode("-1E39"),     FloatNode("1E400"),
     };
     for (const ReaderNode& misfit : misfits) {
-        SCOPED_TRACE(misfit.text);
+        SCOPED_TRACE(misfit.text());
         const NodeList nodes = Nodes({IntNode("1"), StringNode("key"), misfit, IntNode("2")});
         Bytes out;
         const auto failure = SerializeNodes(nodes, out);
         ASSERT_TRUE(failure.has_value());
         EXPECT_EQ(failure->node, 3);
-        EXPECT_EQ(failure->text, misfit.text);
+        EXPECT_EQ(failure->text, misfit.text());
     }
 }
 

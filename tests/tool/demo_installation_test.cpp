@@ -66,7 +66,7 @@ TEST(DemoInstallation, PlacesEveryEnvironmentValueWhereTheEditorReadsIt) {
         std::set<std::int32_t> valueTypes;
         for (const auto& [key, offsets] : positions) {
             const auto at = std::find_if(nodes.begin(), nodes.end(),
-                                         [&](const ReaderNode& n) { return n.text == key; });
+                                         [&](const ReaderNode& n) { return n.text() == key; });
             ASSERT_NE(at, nodes.end()) << key;
             const auto k = at - nodes.begin();
             if (key == "fog") {
@@ -74,8 +74,8 @@ TEST(DemoInstallation, PlacesEveryEnvironmentValueWhereTheEditorReadsIt) {
             }
             for (int offset : offsets) {
                 const ReaderNode& value = nodes.at(static_cast<std::size_t>(k + offset));
-                EXPECT_NE(value.type, kNodeList) << key << " + " << offset;
-                valueTypes.insert(value.type);
+                EXPECT_NE(value.type(), kNodeList) << key << " + " << offset;
+                valueTypes.insert(value.type());
             }
         }
         EXPECT_EQ(valueTypes, (std::set<std::int32_t>{kNodeInteger, kNodeFloat, kNodeString}));
@@ -92,8 +92,8 @@ TEST(DemoInstallation, OffersEveryKindOfUnitInTheFirstTwoMissions) {
                 continue;
             }
             for (std::size_t k = 1; k < entry.nodes.size(); ++k) {
-                if (IsUnitNode(entry.nodes[k].text)) {
-                    ++kinds[entry.nodes[k].text.substr(0, 4)];
+                if (IsUnitNode(entry.nodes[k].text())) {
+                    ++kinds[std::string(entry.nodes[k].text().substr(0, 4))];
                     EXPECT_EQ(NodeText(entry.nodes, static_cast<std::int64_t>(k + 3)), "5");
                 }
             }

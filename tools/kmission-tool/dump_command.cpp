@@ -40,9 +40,9 @@ int DumpCommand::run(const QStringList& arguments, const Output& output) {
         const NodeList& nodes = mission.missionEntries[i].nodes;
         for (std::size_t k = 1; k < nodes.size(); ++k) {
             json.beginArray()
-                .integer(nodes[k].type)
-                .integer(nodes[k].length)
-                .string(Cp1252ToUtf8(nodes[k].text))
+                .integer(nodes[k].type())
+                .integer(nodes[k].length())
+                .string(Cp1252ToUtf8(nodes[k].text()))
                 .endArray();
         }
         json.endArray().endObject();

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace kmission {
+
+// Value tags of the reader data format. Each value is an int32 tag and its payload:
+// 0 ends the entry; 1 int32; 2 float32; 3 int32 n and n bytes; 4 int32 list count.
+enum NodeType : std::int32_t {
+    kNodeBlank = 0,
+    kNodeInteger = 1,
+    kNodeFloat = 2,
+    kNodeString = 3,
+    kNodeList = 4,
+};
+
+// One value of an entry, held as text. `length` is the byte count read for a
+// string (before cleaning), -1 for the numbers and lists and 0 for the blank
+// node. `text` is the decimal number (types 1 and 4), the general float text
+// (type 2) or the CleanText of the string's bytes (type 3), in the game's 8-bit
+// code page.
+//
+// A mission holds millions of values, so a node takes 16 bytes: a text of up
+// to 11 bytes (nearly every number and key) sits in the node itself, and so
+// does the length when it is the usual one for the type (the text's size for a
+// string). Anything else goes to a block of its own on the heap.
+class ReaderNode {
+public:
+    ReaderNode() = default;
+    ReaderNode(std::int32_t type, std::int32_t length, std::string_view text);
+    ReaderNode(const ReaderNode& other) : ReaderNode(other.type_, other.length(), other.text()) {}
+    ReaderNode(ReaderNode&& other) noexcept;
+    ReaderNode& operator=(const ReaderNode& other);
+    ReaderNode& operator=(ReaderNode&& other) noexcept;
+    ~ReaderNode() { release(); }
+
+    std::int32_t type() const { return type_; }
+    std::int32_t length() const;
+    std::string_view text() const;
+
+    // Replaces the text; the type and the length read stay as they are.
+    void setText(std::string_view text);
+
+    friend bool operator==(const ReaderNode& a, const ReaderNode& b) {
+        return a.type_ == b.type_ && a.length() == b.length() && a.text() == b.text();
+    }
+
+private:
+    struct Block {
+        std::int32_t length;
+        std::uint32_t size;
+        char* chars() { return reinterpret_cast<char*>(this + 1); }
+    };
+    static constexpr std::size_t kInlineBytes = 11;
+    static constexpr std::uint8_t kInBlock = 0xFF;
+
+    // The length a node of this type and text has unless it says otherwise.
+    std::int32_t usualLength(std::size_t textSize) const {
+        if (type_ == kNodeString) {
+            return static_cast<std::int32_t>(textSize);
+        }
+        return type_ == kNodeBlank ? 0 : -1;
+    }
+    Block* block() const {
+        Block* held;
+        std::memcpy(&held, bytes_, sizeof held);
+        return held;
+    }
+    void assign(std::int32_t length, std::string_view text);
+    void release();
+
+    std::int32_t type_ = kNodeBlank;
+    std::uint8_t form_ = 0;         // the size of a text held inline, or kInBlock
+    char bytes_[kInlineBytes] = {}; // the text held inline, or the Block's address
+};
+
+static_assert(sizeof(ReaderNode) == 16);
+
+} // namespace kmission
