@@ -36,18 +36,6 @@ ReaderNode& ReaderNode::operator=(ReaderNode&& other) noexcept {
     return *this;
 }
 
-std::int32_t ReaderNode::length() const {
-    return form_ == kInBlock ? block()->length : usualLength(form_);
-}
-
-std::string_view ReaderNode::text() const {
-    if (form_ == kInBlock) {
-        Block* held = block();
-        return {held->chars(), held->size};
-    }
-    return {bytes_, form_};
-}
-
 void ReaderNode::setText(std::string_view text) {
     // Built aside first: the new text may be part of the old one.
     ReaderNode replacement(type_, length(), text);

@@ -37,8 +37,14 @@ public:
     ~ReaderNode() { release(); }
 
     std::int32_t type() const { return type_; }
-    std::int32_t length() const;
-    std::string_view text() const;
+    std::int32_t length() const { return form_ == kInBlock ? block()->length : usualLength(form_); }
+    std::string_view text() const {
+        if (form_ == kInBlock) {
+            Block* held = block();
+            return {held->chars(), held->size};
+        }
+        return {bytes_, form_};
+    }
 
     // Replaces the text; the type and the length read stay as they are.
     void setText(std::string_view text);
