@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QImageWriter>
 
 #include <algorithm>
 
@@ -97,6 +98,16 @@ std::optional<QString> Command::optionValue(const std::string& name) const {
 
 std::string NativePath(const QString& argument) {
     return QFile::encodeName(argument).toStdString();
+}
+
+int WritePng(const QImage& image, const QString& path, const Output& output) {
+    QImageWriter writer(path, "png");
+    if (!writer.write(image)) {
+        output.err << kToolName << ": cannot write " << NativePath(path) << ": "
+                   << writer.errorString().toStdString() << "\n";
+        return kExitRefused;
+    }
+    return kExitOk;
 }
 
 } // namespace kmission::tool

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QStringList>
 
 #include <map>
@@ -73,5 +74,9 @@ private:
 
 // A native file path from a command-line argument.
 std::string NativePath(const QString& argument);
+
+// Writes `image` as a PNG file to the path given as an argument: kExitOk, or
+// kExitRefused with the reason on the error output.
+int WritePng(const QImage& image, const QString& path, const Output& output);
 
 } // namespace kmission::tool

@@ -5,7 +5,6 @@
 #include "picture_decoder.h"
 
 #include <QImage>
-#include <QImageWriter>
 
 namespace kmission::tool {
 
@@ -45,13 +44,7 @@ int PictureCommand::run(const QStringList& arguments, const Output& output) {
             line[3 * x + 2] = static_cast<uchar>(row[x]);
         }
     }
-    QImageWriter writer(arguments[2], "png");
-    if (!writer.write(image)) {
-        output.err << kToolName << ": cannot write " << NativePath(arguments[2]) << ": "
-                   << writer.errorString().toStdString() << "\n";
-        return kExitRefused;
-    }
-    return kExitOk;
+    return WritePng(image, arguments[2], output);
 }
 
 } // namespace kmission::tool

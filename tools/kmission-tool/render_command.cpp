@@ -3,8 +3,6 @@
 #include "message_output.h"
 #include "render_view.h"
 
-#include <QImageWriter>
-
 namespace kmission::tool {
 
 namespace {
@@ -48,13 +46,7 @@ int RenderCommand::run(const QStringList& arguments, const Output& output) {
     const QImage image =
         size == 0 ? result.image
                   : result.image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QImageWriter writer(arguments[2], "png");
-    if (!writer.write(image)) {
-        output.err << kToolName << ": cannot write " << NativePath(arguments[2]) << ": "
-                   << writer.errorString().toStdString() << "\n";
-        return kExitRefused;
-    }
-    return kExitOk;
+    return WritePng(image, arguments[2], output);
 }
 
 } // namespace kmission::tool
