@@ -129,5 +129,16 @@ TEST(PictureCommand, RefusesWithOneLine) {
     }
 }
 
+TEST(PictureCommand, NamesAnOutputItCannotWrite) {
+    ScratchDir dir;
+    WriteBytes(dir.file("tiny.pbd"), two_matching_records());
+    const std::string out = dir.file("no such folder/out.png");
+    const ToolRun run = RunTool({"picture", dir.file("tiny.pbd"), "tiny", out});
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(run.errLines().size(), 1u) << run.err;
+    EXPECT_TRUE(run.errLines()[0].starts_with("kmission-tool: cannot write " + out + ": "))
+        << run.err;
+}
+
 } // namespace
 } // namespace kmission::test
