@@ -1,7 +1,7 @@
 // File > Open, File > Save and Mission > Name with their dialogs and messages.
+#include "core_fixtures.h"
 #include "editor_fixture.h"
 #include "file_io.h"
-#include "stream_builder.h"
 #include "text.h"
 
 #include <fstream>
@@ -17,7 +17,7 @@ protected:
         ASSERT_TRUE(dialogs_.messages().empty());
     }
 
-    std::string writeFile(const std::string& name, const ByteBuffer& bytes) {
+    std::string writeFile(const std::string& name, const Bytes& bytes) {
         const std::string path = folder_.path().toStdString() + "/" + name;
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -28,17 +28,17 @@ protected:
     Bytes readFile(const std::string& path) { return ReadWholeFile(path).value_or(Bytes{}); }
 
     // A small mission: "mpinfo.prd" with a name and a map, and one unit entry.
-    static ByteBuffer SmallMission(const std::string& name, const std::string& map) {
-        StreamBuilder info;
-        info.list(3).string("mission").string("db_name").list(2).string(name);
-        info.string("MAP").list(2).string(map);
-        StreamBuilder units;
-        units.list(1).string("player_1").list(2).string("position").list(5);
+    static Bytes SmallMission(const std::string& name, const std::string& map) {
+        fixtures::ValueStream info;
+        info.list(3).text("mission").text("db_name").list(2).text(name);
+        info.text("MAP").list(2).text(map);
+        fixtures::ValueStream units;
+        units.list(1).text("player_1").list(2).text("position").list(5);
         units.real(10.5f).integer(0).real(-20.0f).integer(90);
-        return ArchiveBuilder()
+        return fixtures::ArchiveBuilder()
             .entry("mpinfo.prd", info.bytes())
             .entry("aiv_units.prd", units.bytes())
-            .build();
+            .standard();
     }
 
     int checkedItem() const {
@@ -90,17 +90,20 @@ TEST_F(MissionCommandsTest, RefusedFilesKeepTheOpenMission) {
 
     struct Case {
         const char* name;
-        ByteBuffer bytes;
+        Bytes bytes;
         std::vector<std::string> messages;
     };
-    StreamBuilder corrupt;
+    fixtures::ValueStream corrupt;
     corrupt.list(1).tag(9);
     const std::vector<Case> cases = {
         {"count_beyond_limit",
-         ArchiveBuilder().entry("mpinfo.prd", {}).trailer(1, 10001).build(),
+         fixtures::ArchiveBuilder().entry("mpinfo.prd", {}).standardWithCount(10001, 1),
          {"Sorry not for Ashen Tide expansion."}},
         {"bad_tag",
-         ArchiveBuilder().entry("a.prd", {}).entry("mpinfo.prd", corrupt.bytes()).build(),
+         fixtures::ArchiveBuilder()
+             .entry("a.prd", {})
+             .entry("mpinfo.prd", corrupt.bytes())
+             .standard(),
          {"Corrupted Mission!  9", "12"}},
     };
     for (const Case& c : cases) {
@@ -121,7 +124,8 @@ TEST_F(MissionCommandsTest, RefusedFilesKeepTheOpenMission) {
 TEST_F(MissionCommandsTest, ArchiveWithoutMissionInfoLeavesNoMissionOpen) {
     openMission(pbd("readermp01.PBD"));
     resetMessages();
-    openMission(writeFile("builtin.PBD", ArchiveBuilder().entry("other.prd", {}).build()));
+    openMission(
+        writeFile("builtin.PBD", fixtures::ArchiveBuilder().entry("other.prd", {}).standard()));
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Built in Mission not available to edit!"});
     EXPECT_EQ(state_.mission.missionEntryCount(), 0);
     EXPECT_TRUE(state_.mapLoaded) << "the picture and scale of the previous mission stay";
@@ -173,7 +177,7 @@ TEST_F(MissionCommandsTest, SaveWritesTheSameBytesAndAsksBeforeReplacing) {
     EXPECT_EQ(readFile(target), readFile(pbd("readermp01.PBD")));
 
     // An existing file: anything but Yes leaves it alone.
-    const ByteBuffer other = {1, 2, 3};
+    const Bytes other = {1, 2, 3};
     writeFile("copy.PBD", other);
     for (platform::DialogButton answer :
          {platform::DialogButton::No, platform::DialogButton::Cancel}) {

@@ -1,8 +1,8 @@
 // Start-up of the editor: the game data found through the registry, the map
 // catalogue in the Map menu, and every way start-up can fail.
+#include "core_fixtures.h"
 #include "editor_fixture.h"
 #include "properties_window.h"
-#include "stream_builder.h"
 
 #include <fstream>
 
@@ -11,7 +11,7 @@ namespace {
 
 class StartUpTest : public EditorFixture {
 protected:
-    void writeFile(const std::string& path, const ByteBuffer& bytes) {
+    void writeFile(const std::string& path, const Bytes& bytes) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
@@ -25,8 +25,9 @@ protected:
     }
 
     // A "reader.pbd" whose "maps.prd" holds `maps`.
-    void writeReader(const StreamBuilder& maps) {
-        writeFile(pbd("reader.pbd"), ArchiveBuilder().entry("maps.prd", maps.bytes()).build());
+    void writeReader(const fixtures::ValueStream& maps) {
+        writeFile(pbd("reader.pbd"),
+                  fixtures::ArchiveBuilder().entry("maps.prd", maps.bytes()).standard());
     }
 
     QStringList mapCaptions() const {
@@ -102,7 +103,7 @@ TEST_F(StartUpTest, GameFilesInOtherLetterCasesAreFound) {
 }
 
 TEST_F(StartUpTest, BadTrailerEndsStartUpWithBadFile) {
-    ByteBuffer bytes(200, 0);
+    Bytes bytes(200, 0);
     writeFile(pbd("reader.pbd"), bytes);
     startEditor();
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Bad File"});
@@ -114,8 +115,8 @@ TEST_F(StartUpTest, BadTrailerEndsStartUpWithBadFile) {
 }
 
 TEST_F(StartUpTest, UnknownTagInTheCatalogueEndsStartUp) {
-    StreamBuilder maps;
-    maps.list(2).string("maps").tag(7);
+    fixtures::ValueStream maps;
+    maps.list(2).text("maps").tag(7);
     writeReader(maps);
     startEditor();
     ASSERT_EQ(dialogs_.messages().size(), 2u);
@@ -128,12 +129,12 @@ TEST_F(StartUpTest, UnknownTagInTheCatalogueEndsStartUp) {
 }
 
 TEST_F(StartUpTest, CatalogueMessagesLetStartUpGoOn) {
-    StreamBuilder maps;
-    maps.list(2).string("maps").list(3);
-    maps.list(9).string("name").list(2).string("alpha");
-    maps.string("bitmap").list(3).string("alpha.bmp");
-    maps.string("mpp").list(2).real(1.5f);
-    maps.string("offset").list(4).integer(10).integer(0).integer(20);
+    fixtures::ValueStream maps;
+    maps.list(2).text("maps").list(3);
+    maps.list(9).text("name").list(2).text("alpha");
+    maps.text("bitmap").list(3).text("alpha.bmp");
+    maps.text("mpp").list(2).real(1.5f);
+    maps.text("offset").list(4).integer(10).integer(0).integer(20);
     writeReader(maps);
     startEditor();
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"error 22"});

@@ -1,11 +1,11 @@
 // Mouse work on the map view: readout, hover picking, panning, moving a unit,
 // node shift, and the properties window and Reset that go with them.
+#include "core_fixtures.h"
 #include "editor_fixture.h"
 #include "file_io.h"
 #include "map_painter.h"
 #include "mission.h"
 #include "properties_window.h"
-#include "stream_builder.h"
 #include "text.h"
 #include "unit_editing.h"
 #include "view_transform.h"
@@ -21,25 +21,25 @@ namespace {
 
 // A mission whose first unit entry holds the units given as (name, x, z) and
 // whose second unit entry holds one more unit that must never be picked.
-ByteBuffer UnitMission(const std::vector<std::tuple<std::string, std::string, std::string>>& units,
-                       const std::string& map) {
-    StreamBuilder info;
-    info.list(3).string("mission").string("db_name").list(2).string("Units");
-    info.string("MAP").list(2).string(map);
-    StreamBuilder first;
+Bytes UnitMission(const std::vector<std::tuple<std::string, std::string, std::string>>& units,
+                  const std::string& map) {
+    fixtures::ValueStream info;
+    info.list(3).text("mission").text("db_name").list(2).text("Units");
+    info.text("MAP").list(2).text(map);
+    fixtures::ValueStream first;
     first.list(static_cast<std::int32_t>(units.size()));
     for (const auto& [name, x, z] : units) {
-        first.string(name).list(2).string("position").list(5);
-        first.string(x).real(7.0f).string(z).integer(45);
+        first.text(name).list(2).text("position").list(5);
+        first.text(x).real(7.0f).text(z).integer(45);
     }
-    StreamBuilder second;
-    second.list(1).string("player_9").list(2).string("position").list(5);
+    fixtures::ValueStream second;
+    second.list(1).text("player_9").list(2).text("position").list(5);
     second.real(300.0f).real(0.0f).real(300.0f).integer(0);
-    return ArchiveBuilder()
+    return fixtures::ArchiveBuilder()
         .entry("mpinfo.prd", info.bytes())
         .entry("aiv_first.prd", first.bytes())
         .entry("aiv_second.prd", second.bytes())
-        .build();
+        .standard();
 }
 
 constexpr ViewRect kUnitView{-100.0f, -100.0f, 636.0f, 476.0f};
@@ -56,7 +56,7 @@ protected:
     // (-100, -100), so that world positions are easy to reach with the mouse.
     void openUnits(const std::vector<std::tuple<std::string, std::string, std::string>>& units) {
         const std::string path = folder_.path().toStdString() + "/readermp99.PBD";
-        const ByteBuffer bytes = UnitMission(units, CleanText(state_.mapCatalogue[0].name));
+        const Bytes bytes = UnitMission(units, CleanText(state_.mapCatalogue[0].name));
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));

@@ -1,6 +1,6 @@
+#include "core_fixtures.h"
 #include "demo_installation.h"
 #include "demo_missions.h"
-#include "stream_builder.h"
 #include "tool_process.h"
 
 #include <QJsonArray>
@@ -49,10 +49,10 @@ TEST(DumpCommand, PrintsEveryEntryOfADemoMission) {
 }
 
 // Bytes the game's code page and the cleaning rule treat specially.
-ByteBuffer mixed_values() {
-    return StreamBuilder()
+Bytes mixed_values() {
+    return fixtures::ValueStream()
         .list(6)
-        .string(std::string(" a\tb\x80\x81\"\\\0 ", 10))
+        .text(std::string(" a\tb\x80\x81\"\\\0 ", 10))
         .integer(-5)
         .real(0.1f)
         .real(1e-7f)
@@ -62,14 +62,14 @@ ByteBuffer mixed_values() {
 
 TEST(DumpCommand, PrintsHandMadeValuesExactly) {
     ScratchDir dir;
-    const ByteBuffer first = mixed_values();
-    const ByteBuffer second = StreamBuilder().string("x").end().bytes();
-    WriteBytes(dir.file("edge.PBD"), ArchiveBuilder()
-                                         .entry("values.prd", first)
-                                         .entry("second.prd", second)
-                                         .namePadding(' ')
-                                         .gapBeforeEach(4)
-                                         .build());
+    const Bytes first = mixed_values();
+    const Bytes second = fixtures::ValueStream().text("x").end().bytes();
+    WriteBytes(dir.file("edge.PBD"), fixtures::ArchiveBuilder()
+                                         .gap(4)
+                                         .entry("values.prd", first, ' ')
+                                         .gap(4)
+                                         .entry("second.prd", second, ' ')
+                                         .standard());
 
     const ToolRun run = RunTool({"dump", dir.file("edge.PBD")});
 
@@ -89,25 +89,24 @@ TEST(DumpCommand, PrintsHandMadeValuesExactly) {
     EXPECT_EQ(nodes[1].toArray()[2].toString(), QString::fromUtf8("ab\xE2\x82\xAC\xC2\x81\"\\"));
 }
 
-ByteBuffer ashen_tide_count() {
-    return ArchiveBuilder()
-        .entry("mpinfo.prd", StreamBuilder().integer(1).bytes())
-        .trailer(1, 10001)
-        .build();
+Bytes ashen_tide_count() {
+    return fixtures::ArchiveBuilder()
+        .entry("mpinfo.prd", fixtures::ValueStream().integer(1).bytes())
+        .standardWithCount(10001, 1);
 }
 
 // The tag 7 is read at bytes 8 ... 11; the parse stands at 12.
-ByteBuffer bad_tag_seven() {
-    return ArchiveBuilder()
-        .entry("mpinfo.prd", StreamBuilder().integer(1).tag(7).integer(2).bytes())
-        .build();
+Bytes bad_tag_seven() {
+    return fixtures::ArchiveBuilder()
+        .entry("mpinfo.prd", fixtures::ValueStream().integer(1).tag(7).integer(2).bytes())
+        .standard();
 }
 
 TEST(DumpCommand, RefusesAsFileOpenDoes) {
     ScratchDir dir;
     struct Case {
         const char* name;
-        ByteBuffer (*make)();
+        Bytes (*make)();
         std::vector<std::string> errLines;
     };
     const Case cases[] = {

@@ -1,6 +1,6 @@
+#include "core_fixtures.h"
 #include "demo_installation.h"
 #include "demo_maps.h"
-#include "stream_builder.h"
 #include "tool_process.h"
 
 #include <QJsonArray>
@@ -23,20 +23,21 @@ QJsonArray Maps(const ToolRun& run) {
 // the key-count-values settings. `bitmapCount` is the count after "bitmap";
 // `mpp` writes the mpp value.
 template <typename WriteMpp>
-void AddMap(StreamBuilder& s, const std::string& name, WriteMpp mpp, std::int32_t bitmapCount) {
-    s.string("map").list(9);
-    s.string("name").list(2).string(name);
-    s.string("bitmap").list(bitmapCount).string(name + "_bmp");
-    s.string("mpp").list(2);
+void AddMap(fixtures::ValueStream& s, const std::string& name, WriteMpp mpp,
+            std::int32_t bitmapCount) {
+    s.text("map").list(9);
+    s.text("name").list(2).text(name);
+    s.text("bitmap").list(bitmapCount).text(name + "_bmp");
+    s.text("mpp").list(2);
     mpp(s);
-    s.string("offset").list(4).integer(-100).integer(7).integer(300);
+    s.text("offset").list(4).integer(-100).integer(7).integer(300);
 }
 
-std::vector<std::uint8_t> ReaderWith(const StreamBuilder& maps) {
-    return ArchiveBuilder()
-        .entry("other.prd", StreamBuilder().string("maps").bytes())
+std::vector<std::uint8_t> ReaderWith(const fixtures::ValueStream& maps) {
+    return fixtures::ArchiveBuilder()
+        .entry("other.prd", fixtures::ValueStream().text("maps").bytes())
         .entry("maps.prd", maps.bytes())
-        .build();
+        .standard();
 }
 
 TEST(MapsCommand, PrintsTheDemoCatalogue) {
@@ -69,14 +70,14 @@ TEST(MapsCommand, PrintsTheDemoCatalogue) {
 
 TEST(MapsCommand, ReportsBadRecordsAndGoesOn) {
     ScratchDir dir;
-    StreamBuilder maps;
-    maps.list(3).string("maps").list(5);
+    fixtures::ValueStream maps;
+    maps.list(3).text("maps").list(5);
     // The catalogue reads numbers from texts whatever the node type: a string
     // beyond the float range gives an infinite mpp.
     AddMap(
-        maps, "first", [](StreamBuilder& s) { s.string("1E+39"); }, 3);
+        maps, "first", [](fixtures::ValueStream& s) { s.text("1E+39"); }, 3);
     AddMap(
-        maps, "second", [](StreamBuilder& s) { s.real(1e-7f); }, 2);
+        maps, "second", [](fixtures::ValueStream& s) { s.real(1e-7f); }, 2);
     WriteBytes(dir.file("reader.pbd"), ReaderWith(maps));
 
     const ToolRun run = RunTool({"maps", dir.file("reader.pbd")});
@@ -93,14 +94,13 @@ TEST(MapsCommand, ReportsBadRecordsAndGoesOn) {
 
 // Neither trailer form holds: the last int32 is out of range, the one before is 0.
 std::vector<std::uint8_t> alternate_count_zero() {
-    return ArchiveBuilder()
-        .entry("maps.prd", StreamBuilder().string("maps").bytes())
-        .trailer(0, 0)
-        .build();
+    return fixtures::ArchiveBuilder()
+        .entry("maps.prd", fixtures::ValueStream().text("maps").bytes())
+        .standardWithCount(0, 0);
 }
 
 std::vector<std::uint8_t> maps_tag_nine() {
-    return ReaderWith(StreamBuilder().list(3).tag(9));
+    return ReaderWith(fixtures::ValueStream().list(3).tag(9));
 }
 
 TEST(MapsCommand, RefusesAsStartUpDoes) {

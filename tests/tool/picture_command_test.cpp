@@ -1,6 +1,6 @@
+#include "core_fixtures.h"
 #include "demo_installation.h"
 #include "demo_maps.h"
-#include "stream_builder.h"
 #include "tool_process.h"
 
 #include <QImage>
@@ -19,8 +19,8 @@ struct Picture {
 // "rimage.pbd": 24-byte header with the record count as its fourth int32,
 // 40-byte records (name, offset, extra), then the pictures; record j shows
 // pictures[pictureOf[j]].
-ByteBuffer PictureFile(const std::vector<std::string>& names, const std::vector<Picture>& pictures,
-                       const std::vector<std::size_t>& pictureOf) {
+Bytes PictureFile(const std::vector<std::string>& names, const std::vector<Picture>& pictures,
+                  const std::vector<std::size_t>& pictureOf) {
     const auto count = static_cast<std::int32_t>(names.size());
     std::vector<std::int32_t> offsets;
     std::int32_t at = 24 + 40 * count;
@@ -28,24 +28,24 @@ ByteBuffer PictureFile(const std::vector<std::string>& names, const std::vector<
         offsets.push_back(at);
         at += 16 + 2 * p.width * p.height;
     }
-    ByteBuffer out;
+    Bytes out;
     for (std::int32_t value : {0, 0, 0, count, 0, 0}) {
-        AppendInt32(out, value);
+        fixtures::AppendInt32(out, value);
     }
     for (std::size_t j = 0; j < names.size(); ++j) {
         std::string name = names[j];
         name.resize(32, '\0');
-        AppendBytes(out, name);
-        AppendInt32(out, offsets[pictureOf[j]]);
-        AppendInt32(out, 0);
+        fixtures::AppendText(out, name);
+        fixtures::AppendInt32(out, offsets[pictureOf[j]]);
+        fixtures::AppendInt32(out, 0);
     }
     for (const Picture& p : pictures) {
-        AppendInt32(out, 0);
-        AppendInt16(out, p.width);
-        AppendInt16(out, p.height);
+        fixtures::AppendInt32(out, 0);
+        fixtures::AppendInt16(out, p.width);
+        fixtures::AppendInt16(out, p.height);
         out.insert(out.end(), 8, 0);
         for (std::uint16_t v : p.pixels) {
-            AppendInt16(out, static_cast<std::int16_t>(v));
+            fixtures::AppendInt16(out, static_cast<std::int16_t>(v));
         }
     }
     return out;
@@ -53,14 +53,14 @@ ByteBuffer PictureFile(const std::vector<std::string>& names, const std::vector<
 
 // Two records match "Tiny" once cleaned and ignoring case; the later one,
 // the 2 x 2 picture, is the one the editor shows.
-ByteBuffer two_matching_records() {
+Bytes two_matching_records() {
     const Picture decoy{1, 1, {0x07E0}};
     const Picture colours{2, 2, {0x0000, 0xFFFF, 0xF800, 0x001F}};
     return PictureFile({"tiny", "other", "TINY\t "}, {decoy, colours}, {0, 0, 1});
 }
 
 // The header promises 640 x 480 pixels; the file ends right after it.
-ByteBuffer header_beyond_file() {
+Bytes header_beyond_file() {
     return PictureFile({"big"}, {Picture{640, 480, {}}}, {0});
 }
 
@@ -76,7 +76,7 @@ TEST(PictureCommand, WritesTheDecodedColoursTopRowFirst) {
 
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const ByteBuffer png = ReadBytes(dir.file("out.png"));
+    const Bytes png = ReadBytes(dir.file("out.png"));
     ASSERT_GT(png.size(), 26u);
     EXPECT_EQ(png[24], 8) << "bit depth";
     EXPECT_EQ(png[25], 2) << "colour type RGB, no alpha";

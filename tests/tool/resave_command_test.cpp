@@ -1,6 +1,6 @@
+#include "core_fixtures.h"
 #include "demo_installation.h"
 #include "demo_missions.h"
-#include "stream_builder.h"
 #include "tool_process.h"
 
 #include <gtest/gtest.h>
@@ -28,45 +28,47 @@ TEST(ResaveCommand, GivesBackEveryDemoMissionByteForByte) {
 // Everything a save does not keep: entries out of order with gaps, a space
 // padded name, strings with control characters and outer spaces, a float that
 // needs more than seven digits, a closing tag 0 and a trailer that is not 1.
-ByteBuffer gapped_out_of_order() {
-    return ArchiveBuilder()
-        .entry("mpinfo.prd", StreamBuilder()
-                                 .list(5)
-                                 .string(" mission\t")
-                                 .string("db_name")
-                                 .list(2)
-                                 .string("Test")
-                                 .real(0.123456789f)
-                                 .end()
-                                 .bytes())
-        .entry("units.prd", StreamBuilder().integer(-5).list(2).bytes())
-        .namePadding(' ')
-        .dataInReverse()
-        .gapBeforeEach(3)
-        .trailer(7, 2)
-        .build();
+Bytes gapped_out_of_order() {
+    const Bytes info = fixtures::ValueStream()
+                           .list(5)
+                           .text(" mission\t")
+                           .text("db_name")
+                           .list(2)
+                           .text("Test")
+                           .real(0.123456789f)
+                           .end()
+                           .bytes();
+    const Bytes units = fixtures::ValueStream().integer(-5).list(2).bytes();
+    fixtures::ArchiveBuilder archive;
+    const std::int32_t unitsAt = archive.gap(3).data(units);
+    const std::int32_t infoAt = archive.gap(3).data(info);
+    const auto size = [](const Bytes& data) { return static_cast<std::int32_t>(data.size()); };
+    archive.record(fixtures::Record("mpinfo.prd", infoAt, size(info), ' '))
+        .record(fixtures::Record("units.prd", unitsAt, size(units), ' '));
+    return archive.standardWithCount(2, 7);
 }
 
-ByteBuffer gapped_out_of_order_saved() {
-    return ArchiveBuilder()
-        .entry("mpinfo.prd", StreamBuilder()
-                                 .list(5)
-                                 .string("mission")
-                                 .string("db_name")
-                                 .list(2)
-                                 .string("Test")
-                                 .real(0.1234568f)
-                                 .bytes())
-        .entry("units.prd", StreamBuilder().integer(-5).list(2).bytes())
-        .namePadding(' ')
-        .build();
+Bytes gapped_out_of_order_saved() {
+    return fixtures::ArchiveBuilder()
+        .entry("mpinfo.prd",
+               fixtures::ValueStream()
+                   .list(5)
+                   .text("mission")
+                   .text("db_name")
+                   .list(2)
+                   .text("Test")
+                   .real(0.1234568f)
+                   .bytes(),
+               ' ')
+        .entry("units.prd", fixtures::ValueStream().integer(-5).list(2).bytes(), ' ')
+        .standard();
 }
 
 TEST(ResaveCommand, PacksANonCanonicalArchive) {
     ScratchDir dir;
     WriteBytes(dir.file("in.PBD"), gapped_out_of_order());
     // A longer file in the way is replaced whole.
-    WriteBytes(dir.file("out.PBD"), ByteBuffer(5000, 0x55));
+    WriteBytes(dir.file("out.PBD"), Bytes(5000, 0x55));
 
     const ToolRun run = RunTool({"resave", dir.file("in.PBD"), dir.file("out.PBD")});
 
@@ -75,8 +77,10 @@ TEST(ResaveCommand, PacksANonCanonicalArchive) {
     EXPECT_EQ(ReadBytes(dir.file("out.PBD")), gapped_out_of_order_saved());
 }
 
-ByteBuffer no_mission_info() {
-    return ArchiveBuilder().entry("units.prd", StreamBuilder().integer(1).bytes()).build();
+Bytes no_mission_info() {
+    return fixtures::ArchiveBuilder()
+        .entry("units.prd", fixtures::ValueStream().integer(1).bytes())
+        .standard();
 }
 
 TEST(ResaveCommand, WritesNothingForAFileOpenRefuses) {
