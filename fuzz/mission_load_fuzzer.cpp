@@ -8,11 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace kmission {
 namespace {
 
-bool IsIntegerText(const std::string& text) {
+bool IsIntegerText(std::string_view text) {
     return !text.empty() && IntegerText(static_cast<std::int64_t>(TextToNumber(text))) == text;
 }
 

@@ -10,13 +10,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace kmission {
 namespace {
 
 // A float node's text is FloatText of some float, and reading it back for the
 // save gives a float whose text is the same again.
-bool IsStableFloatText(const std::string& text) {
+bool IsStableFloatText(std::string_view text) {
     if (text == "INF" || text == "-INF" || text == "NAN" || text == "-NAN") {
         return true;
     }
@@ -31,10 +32,10 @@ void CheckSameValues(const MissionModel& loaded, const MissionModel& reloaded) {
         FUZZ_CHECK(after.name == before.name);
         FUZZ_CHECK(after.nodeCount() == before.nodeCount());
         for (std::size_t k = 1; k < before.nodes.size(); ++k) {
-            FUZZ_CHECK(after.nodes[k].type == before.nodes[k].type);
-            FUZZ_CHECK(after.nodes[k].text == before.nodes[k].text);
-            if (before.nodes[k].type == kNodeFloat) {
-                FUZZ_CHECK(IsStableFloatText(before.nodes[k].text));
+            FUZZ_CHECK(after.nodes[k].type() == before.nodes[k].type());
+            FUZZ_CHECK(after.nodes[k].text() == before.nodes[k].text());
+            if (before.nodes[k].type() == kNodeFloat) {
+                FUZZ_CHECK(IsStableFloatText(before.nodes[k].text()));
             }
         }
     }
