@@ -65,8 +65,9 @@ TEST(DemoInstallation, PlacesEveryEnvironmentValueWhereTheEditorReadsIt) {
         const NodeList& nodes = load.mission.missionEntries.at(0).nodes;
         std::set<std::int32_t> valueTypes;
         for (const auto& [key, offsets] : positions) {
-            const auto at = std::find_if(nodes.begin(), nodes.end(),
-                                         [&](const ReaderNode& n) { return n.text() == key; });
+            const auto at =
+                std::find_if(nodes.begin(), nodes.end(),
+                             [&key = key](const ReaderNode& n) { return n.text() == key; });
             ASSERT_NE(at, nodes.end()) << key;
             const auto k = at - nodes.begin();
             if (key == "fog") {
