@@ -89,43 +89,5 @@ TEST(DumpCommand, PrintsHandMadeValuesExactly) {
     EXPECT_EQ(nodes[1].toArray()[2].toString(), QString::fromUtf8("ab\xE2\x82\xAC\xC2\x81\"\\"));
 }
 
-Bytes ashen_tide_count() {
-    return fixtures::ArchiveBuilder()
-        .entry("mpinfo.prd", fixtures::ValueStream().integer(1).bytes())
-        .standardWithCount(10001, 1);
-}
-
-// The tag 7 is read at bytes 8 ... 11; the parse stands at 12.
-Bytes bad_tag_seven() {
-    return fixtures::ArchiveBuilder()
-        .entry("mpinfo.prd", fixtures::ValueStream().integer(1).tag(7).integer(2).bytes())
-        .standard();
-}
-
-TEST(DumpCommand, RefusesAsFileOpenDoes) {
-    ScratchDir dir;
-    struct Case {
-        const char* name;
-        Bytes (*make)();
-        std::vector<std::string> errLines;
-    };
-    const Case cases[] = {
-        {"ashen_tide_count", ashen_tide_count, {"KMission: Sorry not for Ashen Tide expansion."}},
-        {"bad_tag_seven", bad_tag_seven, {"KMission: Corrupted Mission!  7", "Fpos: 12"}},
-        {"missing_file", nullptr, {"KMission: Bad Path!"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir.file(std::string(c.name) + ".PBD");
-        if (c.make) {
-            WriteBytes(path, c.make());
-        }
-        const ToolRun run = RunTool({"dump", path});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.errLines(), c.errLines);
-        EXPECT_EQ(run.out, "");
-    }
-}
-
 } // namespace
 } // namespace kmission::test

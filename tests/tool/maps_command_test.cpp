@@ -92,42 +92,5 @@ TEST(MapsCommand, ReportsBadRecordsAndGoesOn) {
     EXPECT_NE(run.out.find("\"mpp\": 1E-07,"), std::string::npos) << run.out;
 }
 
-// Neither trailer form holds: the last int32 is out of range, the one before is 0.
-std::vector<std::uint8_t> alternate_count_zero() {
-    return fixtures::ArchiveBuilder()
-        .entry("maps.prd", fixtures::ValueStream().text("maps").bytes())
-        .standardWithCount(0, 0);
-}
-
-std::vector<std::uint8_t> maps_tag_nine() {
-    return ReaderWith(fixtures::ValueStream().list(3).tag(9));
-}
-
-TEST(MapsCommand, RefusesAsStartUpDoes) {
-    ScratchDir dir;
-    struct Case {
-        const char* name;
-        std::vector<std::uint8_t> (*make)();
-        std::vector<std::string> errLines;
-    };
-    // "maps.prd" starts at 12, after "other.prd"; its tag 9 ends at 12 + 8 + 4 = 24.
-    const Case cases[] = {
-        {"alternate_count_zero", alternate_count_zero, {"KMission: Bad File"}},
-        {"maps_tag_nine", maps_tag_nine, {"KMission: new type found! 9 Or error.", "Fpos: 24"}},
-        {"missing_file", nullptr, {"KMission: Bad Path!"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir.file(std::string(c.name) + ".pbd");
-        if (c.make) {
-            WriteBytes(path, c.make());
-        }
-        const ToolRun run = RunTool({"maps", path});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.errLines(), c.errLines);
-        EXPECT_EQ(run.out, "");
-    }
-}
-
 } // namespace
 } // namespace kmission::test

@@ -59,11 +59,6 @@ Bytes two_matching_records() {
     return PictureFile({"tiny", "other", "TINY\t "}, {decoy, colours}, {0, 0, 1});
 }
 
-// The header promises 640 x 480 pixels; the file ends right after it.
-Bytes header_beyond_file() {
-    return PictureFile({"big"}, {Picture{640, 480, {}}}, {0});
-}
-
 QRgb Rgb(int r, int g, int b) {
     return qRgb(r, g, b);
 }
@@ -109,35 +104,6 @@ TEST(PictureCommand, WritesADemoMapWhoseRecordIsLast) {
         }
     }
     EXPECT_EQ(wrong, 0);
-}
-
-TEST(PictureCommand, RefusesWithOneLine) {
-    ScratchDir dir;
-    WriteBytes(dir.file("tiny.pbd"), two_matching_records());
-    WriteBytes(dir.file("big.pbd"), header_beyond_file());
-    struct Case {
-        const char* file;
-        const char* name;
-    };
-    for (const Case& c :
-         {Case{"tiny.pbd", "tin"}, Case{"big.pbd", "big"}, Case{"none.pbd", "tiny"}}) {
-        SCOPED_TRACE(c.file);
-        const ToolRun run = RunTool({"picture", dir.file(c.file), c.name, dir.file("out.png")});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.errLines().size(), 1u) << run.err;
-        EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
-    }
-}
-
-TEST(PictureCommand, NamesAnOutputItCannotWrite) {
-    ScratchDir dir;
-    WriteBytes(dir.file("tiny.pbd"), two_matching_records());
-    const std::string out = dir.file("no such folder/out.png");
-    const ToolRun run = RunTool({"picture", dir.file("tiny.pbd"), "tiny", out});
-    EXPECT_EQ(run.exitCode, 1);
-    ASSERT_EQ(run.errLines().size(), 1u) << run.err;
-    EXPECT_TRUE(run.errLines()[0].starts_with("kmission-tool: cannot write " + out + ": "))
-        << run.err;
 }
 
 } // namespace
