@@ -10,53 +10,12 @@
 namespace kmission::test {
 namespace {
 
-struct Picture {
-    std::int16_t width;
-    std::int16_t height;
-    std::vector<std::uint16_t> pixels; // 5-6-5, top row first
-};
-
-// "rimage.pbd": 24-byte header with the record count as its fourth int32,
-// 40-byte records (name, offset, extra), then the pictures; record j shows
-// pictures[pictureOf[j]].
-Bytes PictureFile(const std::vector<std::string>& names, const std::vector<Picture>& pictures,
-                  const std::vector<std::size_t>& pictureOf) {
-    const auto count = static_cast<std::int32_t>(names.size());
-    std::vector<std::int32_t> offsets;
-    std::int32_t at = 24 + 40 * count;
-    for (const Picture& p : pictures) {
-        offsets.push_back(at);
-        at += 16 + 2 * p.width * p.height;
-    }
-    Bytes out;
-    for (std::int32_t value : {0, 0, 0, count, 0, 0}) {
-        fixtures::AppendInt32(out, value);
-    }
-    for (std::size_t j = 0; j < names.size(); ++j) {
-        std::string name = names[j];
-        name.resize(32, '\0');
-        fixtures::AppendText(out, name);
-        fixtures::AppendInt32(out, offsets[pictureOf[j]]);
-        fixtures::AppendInt32(out, 0);
-    }
-    for (const Picture& p : pictures) {
-        fixtures::AppendInt32(out, 0);
-        fixtures::AppendInt16(out, p.width);
-        fixtures::AppendInt16(out, p.height);
-        out.insert(out.end(), 8, 0);
-        for (std::uint16_t v : p.pixels) {
-            fixtures::AppendInt16(out, static_cast<std::int16_t>(v));
-        }
-    }
-    return out;
-}
-
 // Two records match "Tiny" once cleaned and ignoring case; the later one,
 // the 2 x 2 picture, is the one the editor shows.
 Bytes two_matching_records() {
-    const Picture decoy{1, 1, {0x07E0}};
-    const Picture colours{2, 2, {0x0000, 0xFFFF, 0xF800, 0x001F}};
-    return PictureFile({"tiny", "other", "TINY\t "}, {decoy, colours}, {0, 0, 1});
+    return fixtures::PictureFile({{"tiny", 1, 1, {0x07E0}},
+                                  {"other", 1, 1, {0x07E0}},
+                                  {"TINY\t ", 2, 2, {0x0000, 0xFFFF, 0xF800, 0x001F}}});
 }
 
 QRgb Rgb(int r, int g, int b) {
