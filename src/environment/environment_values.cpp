@@ -1,5 +1,9 @@
 #include "environment_values.h"
 
+#include "text.h"
+
+#include <algorithm>
+
 namespace kmission {
 
 namespace {
@@ -144,7 +148,10 @@ std::span<const ValueSlot> ValueSlots(EnvironmentKey key) {
 
 std::vector<KeyMatch> ScanEnvironment(const NodeList& nodes) {
     std::vector<KeyMatch> matches;
-    for (std::size_t j = 0; j < nodes.size(); ++j) {
+    for (std::size_t j = 0; j + 1 < nodes.size(); ++j) {
+        if (nodes[j + 1].type() != kNodeList) {
+            continue;
+        }
         for (EnvironmentKey key : kEnvironmentKeys) {
             if (MatchesKey(key, nodes[j].text())) {
                 matches.push_back({static_cast<int>(j), key});
@@ -154,12 +161,46 @@ std::vector<KeyMatch> ScanEnvironment(const NodeList& nodes) {
     return matches;
 }
 
-std::optional<std::size_t> ValueNode(const NodeList& nodes, int keyNode, int position) {
-    const auto node = static_cast<std::int64_t>(keyNode) + position;
-    if (node < 0 || node >= static_cast<std::int64_t>(nodes.size())) {
+namespace {
+
+bool HasSlotAt(std::span<const ValueSlot> slots, int position) {
+    return std::any_of(slots.begin(), slots.end(),
+                       [position](const ValueSlot& slot) { return slot.position == position; });
+}
+
+} // namespace
+
+// The slots of a setting name its values only; the property that holds a value
+// is the run of consecutive positions around it, with its name two nodes and
+// its list node one node before the run.
+std::optional<std::size_t> ValueNode(const NodeList& nodes, const KeyMatch& match,
+                                     const ValueSlot& slot) {
+    const std::span<const ValueSlot> slots = ValueSlots(match.key);
+    int first = slot.position;
+    while (HasSlotAt(slots, first - 1)) {
+        --first;
+    }
+    int last = slot.position;
+    while (HasSlotAt(slots, last + 1)) {
+        ++last;
+    }
+    const auto at = [&](int position) { return static_cast<std::size_t>(match.node + position); };
+    if (match.node < 0 || at(slot.position) >= nodes.size()) {
         return std::nullopt;
     }
-    return static_cast<std::size_t>(node);
+    const ReaderNode& name = nodes[at(first - 2)];
+    const ReaderNode& list = nodes[at(first - 1)];
+    if (name.type() == kNodeList || list.type() != kNodeList ||
+        TextToNumber(list.text()) != last - first + 2) {
+        return std::nullopt;
+    }
+    // Values cut off by the end of the entry are missing; those before it count.
+    for (int position = first; position <= last && at(position) < nodes.size(); ++position) {
+        if (nodes[at(position)].type() == kNodeList) {
+            return std::nullopt;
+        }
+    }
+    return at(slot.position);
 }
 
 EnvironmentKeySet LoadEnvironment(const NodeList& nodes, EnvironmentControls& controls) {
@@ -168,7 +209,7 @@ EnvironmentKeySet LoadEnvironment(const NodeList& nodes, EnvironmentControls& co
         found.set(KeyIndex(match.key));
         controls.keyFound(match.key);
         for (const ValueSlot& slot : ValueSlots(match.key)) {
-            if (const auto node = ValueNode(nodes, match.node, slot.position)) {
+            if (const auto node = ValueNode(nodes, match, slot)) {
                 controls.showValue(match.key, slot, nodes[*node].text());
             }
         }
@@ -183,7 +224,7 @@ void WriteEnvironment(NodeList& nodes, const EnvironmentControls& controls,
             continue;
         }
         for (const ValueSlot& slot : ValueSlots(match.key)) {
-            const auto node = ValueNode(nodes, match.node, slot.position);
+            const auto node = ValueNode(nodes, match, slot);
             if (!node) {
                 continue;
             }

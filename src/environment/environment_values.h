@@ -1,10 +1,14 @@
 #pragma once
 
 // Where a mission keeps its environment: named runs of nodes inside the info
-// entry "mpinfo.prd". Each setting is found by its key node alone (no type,
-// count or nesting is consulted) and every value is addressed by its distance
-// from the key node. Plain C++: the windows plug in through
-// EnvironmentControls, so the rules are tested without a widget.
+// entry "mpinfo.prd". A setting is its key node, a list node counting its
+// values plus one, then the values; an effect block is its key node, a list
+// node, then one such setting per property. Every value is addressed by its
+// distance from the key node, and is read or written only where the nodes
+// around it really have that layout: a key word anywhere else (a mission named
+// "Rain", a value "wind") heads nothing, and no list node, key or property
+// name is ever shown as a value or overwritten. Plain C++: the windows plug in
+// through EnvironmentControls, so the rules are tested without a widget.
 
 #include "reader_tree.h"
 
@@ -92,7 +96,8 @@ int HorizonIndex(std::string_view text);
 // node, whose text is the list's count and must never be edited.
 std::span<const ValueSlot> ValueSlots(EnvironmentKey key);
 
-// A key node found by the scan.
+// A key node found by the scan: a node whose text is the key and whose next
+// node is a list node.
 struct KeyMatch {
     int node = 0;
     EnvironmentKey key = EnvironmentKey::AmbientTemperature;
@@ -102,12 +107,16 @@ struct KeyMatch {
 
 // Tests node 0 ... nodeCount against all eight keys, each independently and in
 // key order; a node may match more than one key, and a key may occur any
-// number of times (a value whose text happens to be a key counts as one).
+// number of times.
 std::vector<KeyMatch> ScanEnvironment(const NodeList& nodes);
 
-// The node `position` nodes after `keyNode`, or nothing when it lies beyond
-// the last node: such values are skipped, the rest of the block is not.
-std::optional<std::size_t> ValueNode(const NodeList& nodes, int keyNode, int position);
+// The value node of `slot` in the block found at `match`, or nothing when the
+// slot's property is not where the layout puts it: its name node, its list
+// node counting exactly its values plus one, and its values (none of them a
+// list node) must be there, as far as the entry goes. Such values are
+// skipped, the rest of the block is not.
+std::optional<std::size_t> ValueNode(const NodeList& nodes, const KeyMatch& match,
+                                     const ValueSlot& slot);
 
 // The working copy of the environment lives in the windows' controls.
 class EnvironmentControls {
@@ -127,9 +136,10 @@ public:
 // Never writes to the nodes.
 EnvironmentKeySet LoadEnvironment(const NodeList& nodes, EnvironmentControls& controls);
 
-// Stores the controls' texts at every occurrence of the keys in `loaded` (the
-// keys the last load found in these nodes: a block nobody loaded has nothing
-// to write but empty boxes). Only `text` changes; no node is added or removed.
+// Stores the controls' texts in the value nodes of every occurrence of the keys
+// in `loaded` (the keys the last load found in these nodes: a block nobody
+// loaded has nothing to write but empty boxes). Only `text` changes; no node
+// is added or removed.
 // The keys are found before anything is written, so a typed text that happens
 // to be a key never becomes one in the same pass.
 void WriteEnvironment(NodeList& nodes, const EnvironmentControls& controls,

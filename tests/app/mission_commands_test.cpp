@@ -4,7 +4,13 @@
 #include "file_io.h"
 #include "text.h"
 
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QTimer>
+
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 namespace kmission::test {
 namespace {
@@ -53,6 +59,26 @@ protected:
     }
 
     void resetMessages() { dialogs_ = platform::ScriptedDialogs{}; }
+
+    Bytes save(const std::string& name) {
+        const std::string target = folder_.path().toStdString() + "/" + name;
+        dialogs_.queueSaveFile(target);
+        action("mnuFileSave")->trigger();
+        return readFile(target);
+    }
+
+    void rename(const std::string& name) {
+        dialogs_.queueInputAnswer(name);
+        action("mnuMissionName")->trigger();
+    }
+
+    void clickEnvironmentOk() {
+        auto* dialog = window_->findChild<QWidget*>("frmEnvironment");
+        ASSERT_NE(dialog, nullptr);
+        auto* ok = dialog->findChild<QPushButton*>("cmdOK");
+        ASSERT_NE(ok, nullptr);
+        QTest::mouseClick(ok, Qt::LeftButton);
+    }
 };
 
 TEST_F(MissionCommandsTest, OpenShowsTheMissionItsMapAndLoaded) {
@@ -235,6 +261,34 @@ TEST_F(MissionCommandsTest, RenameStoresTheTextAsTypedAndShowsItCleaned) {
     EXPECT_EQ(window_->windowTitle(), "Korv Mission Editor [BETA1] - New Name");
     EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].text(), "New Name");
     EXPECT_EQ(state_.mission.missionEntries[0].nodes[5].length(), 12);
+}
+
+// A mission named after one of the environment settings, renamed before the
+// environment dialog opens or while it is open: OK without a change saves
+// exactly the bytes that a save before OK gives.
+TEST_F(MissionCommandsTest, EnvironmentOkKeepsMissionsNamedAfterASetting) {
+    const std::string words[] = {"ambient_temperature", "jet_ceiling", "fog",        "rain", "sun",
+                                 "underwater",          "wind",        "global_wind"};
+    int saves = 0;
+    for (const std::string& word : words) {
+        const std::string capitalised = ToUpperAscii(word.substr(0, 1)) + word.substr(1);
+        for (const std::string& name : {word, ToUpperAscii(word), capitalised}) {
+            for (const bool renameWhileOpen : {false, true}) {
+                SCOPED_TRACE(name + (renameWhileOpen ? ", renamed while open" : ""));
+                openMission(pbd("readermp01.PBD"));
+                if (!renameWhileOpen) {
+                    rename(name);
+                }
+                action("mnuEnvironment")->trigger();
+                if (renameWhileOpen) {
+                    rename(name);
+                }
+                const Bytes withoutOk = save("plain" + std::to_string(++saves) + ".PBD");
+                clickEnvironmentOk();
+                EXPECT_TRUE(save("ok" + std::to_string(saves) + ".PBD") == withoutOk);
+            }
+        }
+    }
 }
 
 } // namespace

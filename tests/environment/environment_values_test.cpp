@@ -86,27 +86,59 @@ TEST(EnvironmentKeys, HorizonTextsSelectOnlyWhenExact) {
     EXPECT_EQ(HorizonIndex(""), -1);
 }
 
-TEST(EnvironmentScan, FindsKeysInNodeOrderWhateverTheirRole) {
+// A key word heads a setting only when a list node follows it: a mission
+// name or a value that reads as a key is no setting.
+TEST(EnvironmentScan, KeysHeadSettingsOnlyBeforeAListNode) {
     InfoNodes info;
-    info.setting("weather", {"wind", "calm"}, kNodeString); // "wind" used as a value
+    info.setting("db_name", {"Rain"}, kNodeString);
+    info.setting("weather", {"wind", "calm"}, kNodeString);
     info.setting("ambient_temperature", {"4"});
     info.text("SUN").text("fog");
+    SunBlock(info, "SUN", {"1", "2", "3"}, "4", "5");
+    info.text("wind");
 
     const std::vector<KeyMatch> expected = {
-        {3, EnvironmentKey::Wind},
-        {5, EnvironmentKey::AmbientTemperature},
-        {8, EnvironmentKey::Sun},
-        {9, EnvironmentKey::Fog},
+        {8, EnvironmentKey::AmbientTemperature},
+        {13, EnvironmentKey::Sun},
     };
     EXPECT_EQ(ScanEnvironment(info.nodes()), expected);
 }
 
-TEST(EnvironmentScan, ValueNodesBeyondTheLastAreMissing) {
+// A property whose list node does not count its values, or whose values hold
+// a list node, is not where the layout puts it: nothing of it is shown or
+// written, while the block's other properties are.
+TEST(EnvironmentWrite, MisshapenPropertiesAreNeitherShownNorWritten) {
     InfoNodes info;
-    info.text("a").text("b").text("c");
-    EXPECT_EQ(ValueNode(info.nodes(), 1, 2), 3u);
-    EXPECT_EQ(ValueNode(info.nodes(), 1, 3), std::nullopt);
-    EXPECT_EQ(ValueNode(info.nodes(), 3, 0), 3u);
+    info.text("rain").list(3);
+    info.text("particles").list(3).node(kNodeInteger, "300"); // counts two values
+    info.setting("color", {"1", "2", "3"});
+    info.text("sun").list(4).text("orientation").list(4);
+    info.number("7").list(2).number("9"); // a list node among the values
+    info.setting("diffuse", {"0.5"});
+    const NodeList original = info.nodes();
+
+    FakeControls controls;
+    const EnvironmentKeySet found = LoadEnvironment(original, controls);
+    const std::map<FakeControls::Id, std::string> shown = {
+        {{EnvironmentKey::Rain, "txtRed", -1}, "1"},
+        {{EnvironmentKey::Rain, "txtGreen", -1}, "2"},
+        {{EnvironmentKey::Rain, "txtBlue", -1}, "3"},
+        {{EnvironmentKey::Sun, "txtDiffuse", -1}, "0.5"},
+    };
+    EXPECT_EQ(controls.shown, shown);
+
+    for (EnvironmentKey key : {EnvironmentKey::Rain, EnvironmentKey::Sun}) {
+        for (const ValueSlot& slot : ValueSlots(key)) {
+            controls.edited[{key, slot.control, slot.index}] = "typed";
+        }
+    }
+    NodeList nodes = original;
+    WriteEnvironment(nodes, controls, found);
+    NodeList expected = original;
+    for (const auto& [id, text] : shown) {
+        expected[test::NodeHolding(original, text)].setText("typed");
+    }
+    EXPECT_EQ(test::NodeDifferences(nodes, expected), "");
 }
 
 // No control is ever fed from, or writes into, anything but a value node of

@@ -237,13 +237,23 @@ TEST_F(EnvironmentWindowsTest, KeysAreRecognisedByTheirCaseRules) {
     EXPECT_EQ(textOf("frmPropGlobalWind", "txtMaxSpeed"), "16");
 }
 
-TEST_F(EnvironmentWindowsTest, ValueThatReadsAsAKeyIsTakenAsOne) {
+// A mission named after a setting, or a value that reads as one, heads no
+// setting: the dialog shows the real blocks, and OK leaves every node as it
+// was, the name and every list node included.
+TEST_F(EnvironmentWindowsTest, KeyWordsOutsideSettingsAreNoSettings) {
     InfoNodes info;
-    info.setting("weather", {"wind", "calm", "x", "y", "90"}, kNodeString);
+    info.setting("db_name", {"Wind"}, kNodeString);
+    RainBlock(info, "rain", "300", {"1", "2", "3"});
+    info.setting("weather", {"sun", "fog", "rain", "x", "y", "z", "w"}, kNodeString);
+    WindBlock(info, "wind", "90", "4", "9.8", {"0.1", "0.2"});
     open(info.nodes());
-    EXPECT_EQ(listEntries(), QStringList({"wind"}));
-    EXPECT_EQ(textOf("frmPropWind", "txtDir"), "90"); // four nodes after "wind"
-    EXPECT_EQ(textOf("frmPropWind", "txtVelocity"), "");
+    EXPECT_EQ(listEntries(), QStringList({"rain", "wind"}));
+    EXPECT_EQ(textOf("frmPropWind", "txtDir"), "90");
+    EXPECT_EQ(textOf("frmPropRain", "txtParticles"), "300");
+
+    display(1);
+    click("cmdOK");
+    EXPECT_EQ(test::NodeDifferences(infoNodes(), info.nodes()), "");
 }
 
 TEST_F(EnvironmentWindowsTest, KeyTwiceIsListedTwiceShowsTheLaterAndReceivesEditsTwice) {
