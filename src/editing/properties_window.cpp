@@ -4,7 +4,7 @@
 #include "twips.h"
 #include "unit_editing.h"
 
-#include <QCloseEvent>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -145,14 +145,26 @@ void PropertiesWindow::setMoveMode(bool on) {
     cmdMove_->setText(on ? "Done" : "Move");
 }
 
-// Closing the window ends move mode (there would be no button left to end it)
-// and never starts it.
-void PropertiesWindow::closeEvent(QCloseEvent* event) {
+// Whatever takes the window away (its close box, Escape, hiding it or
+// deleting it) ends move mode: there would be no button left to end it. A
+// hide that the window system makes on its own, as when the main window is
+// minimised, leaves the window and its button to come back as they were.
+void PropertiesWindow::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous()) {
+        endMoveMode();
+    }
+    QDialog::hideEvent(event);
+}
+
+PropertiesWindow::~PropertiesWindow() {
+    endMoveMode();
+}
+
+void PropertiesWindow::endMoveMode() {
     if (state_.moveMode) {
         setMoveMode(false);
         emit viewChanged();
     }
-    QDialog::closeEvent(event);
 }
 
 } // namespace kmission

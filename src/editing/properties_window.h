@@ -19,6 +19,7 @@ class PropertiesWindow : public QDialog {
     Q_OBJECT
 public:
     PropertiesWindow(EditorState& state, platform::Dialogs& dialogs, QWidget* mainWindow);
+    ~PropertiesWindow() override;
 
     // Places the window so that its right edge meets the main window's left
     // edge, tops aligned, and shows it (not modal).
@@ -36,13 +37,14 @@ signals:
     void viewChanged();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     bool unitShown() const;
     void changeValue(int row);
     void toggleMove();
     void setMoveMode(bool on);
+    void endMoveMode();
 
     EditorState& state_;
     platform::Dialogs& dialogs_;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 
 #include <fstream>
+#include <functional>
 
 namespace kmission::test {
 namespace {
@@ -268,6 +269,36 @@ TEST_F(MapMouseTest, ClosingThePropertiesWindowEndsMoveMode) {
     EXPECT_TRUE(properties()->isVisible());
     EXPECT_EQ(moveButton()->text(), "Move");
     EXPECT_EQ(field("lblName"), "player_1");
+}
+
+// Whatever takes the properties window away ends move mode: with no "Done"
+// button left, the next drag must pan and not move the unit.
+TEST_F(MapMouseTest, DismissingThePropertiesWindowEndsMoveMode) {
+    const std::pair<const char*, std::function<void(PropertiesWindow*)>> dismissals[] = {
+        {"close box", [](PropertiesWindow* w) { w->close(); }},
+        {"Escape", [](PropertiesWindow* w) { QTest::keyClick(w, Qt::Key_Escape); }},
+        {"hidden", [](PropertiesWindow* w) { w->hide(); }},
+        {"destroyed", [](PropertiesWindow* w) { delete w; }},
+    };
+    openUnits({{"player_1", "10", "10"}});
+    for (const auto& [how, dismiss] : dismissals) {
+        SCOPED_TRACE(how);
+        state_.viewRect = kUnitView;
+        action("mnuViewProps")->trigger();
+        moveTo(10, 10);
+        QTest::mouseClick(moveButton(), Qt::LeftButton);
+        ASSERT_TRUE(state_.moveMode);
+        dismiss(properties());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(state_.moveMode);
+        EXPECT_FALSE(paintedNear(15, 10, kSelectedUnitColour));
+        press(10, 10);
+        moveTo(40, 40, true);
+        release(40, 40);
+        EXPECT_EQ(nodeText(1, 6), "10") << "the drag pans";
+        action("mnuViewProps")->trigger();
+        EXPECT_EQ(moveButton()->text(), "Move");
+    }
 }
 
 TEST_F(MapMouseTest, OpeningAMissionClearsTheSelection) {
