@@ -252,6 +252,7 @@ bool KMission::eventFilter(QObject* watched, QEvent* event) {
 // Closing the main window ends the program whatever other windows are open,
 // without asking about unsaved changes.
 void KMission::closeEvent(QCloseEvent* event) {
+    closed_ = true;
     if (properties_) {
         properties_->close();
     }

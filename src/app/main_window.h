@@ -84,6 +84,7 @@ private:
     QPointer<PropertiesWindow> properties_;
     EnvironmentWindows* environment_ = nullptr;
     qint64 lastEventPump_ = 0;
+    bool closed_ = false; // the window was closed: the program is ending
 };
 
 } // namespace kmission

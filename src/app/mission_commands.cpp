@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace kmission {
 
 namespace {
@@ -62,6 +64,11 @@ void KMission::openMission() {
     MissionLoad load = LoadMissionFile(platform::ToNativePath(*path), options);
     state_.loadInProgress = false;
     platform::SetDefaultCursor();
+    // The window was closed while the file was read: the program is ending,
+    // and nothing may appear after the window has gone.
+    if (closed_) {
+        return;
+    }
 
     switch (load.outcome) {
     case LoadOutcome::Refused:
@@ -88,21 +95,31 @@ void KMission::openMission() {
         setWindowTitle(platform::FromCp1252(MissionWindowTitle(*load.missionName)));
         applyMissionMaps(load.mapNames);
     }
+    if (closed_) {
+        return;
+    }
     picture1_->update();
     dialogs_.showMessage(Message{kLoadedMessage});
 }
 
+// Only the catalogue's items take part: without a catalogue the menu holds
+// the design item "maps", which names no map.
 void KMission::applyMissionMaps(const std::vector<std::string>& mapNames) {
     std::vector<std::string> captions;
     std::vector<bool> checked;
-    for (const QAction* item : mnumaparray_) {
-        captions.push_back(platform::ToCp1252(item->text()));
-        checked.push_back(item->isChecked());
+    const qsizetype mapItems =
+        std::min(mnumaparray_.size(), static_cast<qsizetype>(state_.mapCatalogue.size()));
+    for (qsizetype i = 0; i < mapItems; ++i) {
+        captions.push_back(platform::ToCp1252(mnumaparray_[i]->text()));
+        checked.push_back(mnumaparray_[i]->isChecked());
     }
     const MissionMapResult result = ShowMissionMaps(
         state_, captions, mapNames, platform::ToNativePath(state_.dataDir + kPictureFileName),
         checked, mapSurface_, palette().color(QPalette::Button), [this] { letEventsRun(); });
-    for (qsizetype i = 0; i < mnumaparray_.size(); ++i) {
+    if (closed_) {
+        return;
+    }
+    for (qsizetype i = 0; i < mapItems; ++i) {
         mnumaparray_[i]->setChecked(result.checked[static_cast<std::size_t>(i)]);
     }
     mapSurface_ = result.surface;

@@ -76,6 +76,16 @@ TEST_F(StartUpTest, WithoutTheGamesKeyTheFallbackFolderGivesBadPath) {
     EXPECT_TRUE(window_->isVisible());
     ASSERT_NE(properties(), nullptr);
     EXPECT_TRUE(properties()->isVisible());
+
+    // The design item "maps" is no map: a mission naming it opens no map.
+    fixtures::ValueStream info;
+    info.list(3).text("mission").text("db_name").list(2).text("Nowhere");
+    info.text("MAP").list(2).text("maps");
+    const std::string mission = folder_.path().toStdString() + "/readermp09.PBD";
+    writeFile(mission, fixtures::ArchiveBuilder().entry("mpinfo.prd", info.bytes()).standard());
+    openMission(mission);
+    EXPECT_FALSE(mapItems()[0]->isChecked());
+    EXPECT_FALSE(state_.mapLoaded);
 }
 
 TEST_F(StartUpTest, ProgramValueWithoutTrailingBackslashGivesBadPath) {
