@@ -68,6 +68,11 @@ TEST_F(MainWindowTest, ControlsStandWhereTheDesignPutsThem) {
         menus << a->text();
     }
     EXPECT_EQ(menus, (QStringList{"&File", "&Mission", "&View", "&About"}));
+    QStringList fileItems;
+    for (QAction* a : window_->findChild<QMenu*>("mnufile")->actions()) {
+        fileItems << a->objectName();
+    }
+    EXPECT_EQ(fileItems, (QStringList{"mnufileopen", "mnuFileSave", "mnufilesep1", "mnufileexit"}));
     const std::vector<std::pair<const char*, const char*>> items = {
         {"mnufileopen", "&Open"},
         {"mnuFileSave", "&Save"},

@@ -92,6 +92,7 @@ TEST_F(MissionCommandsTest, OpenShowsTheMissionItsMapAndLoaded) {
     EXPECT_EQ(request.options, 0x1804u);
 
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Loaded!"});
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the pointer is the arrow again";
     EXPECT_TRUE(window_->windowTitle().startsWith("Korv Mission Editor [BETA1] - "));
     EXPECT_GT(window_->windowTitle().size(), 30);
     EXPECT_TRUE(state_.mapLoaded);
@@ -140,6 +141,7 @@ TEST_F(MissionCommandsTest, RefusedFilesKeepTheOpenMission) {
         EXPECT_EQ(state_.mission, before);
         EXPECT_EQ(window_->windowTitle(), title);
         EXPECT_TRUE(state_.mapLoaded);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
     resetMessages();
     openMission(folder_.path().toStdString() + "/missing.PBD");
@@ -149,12 +151,28 @@ TEST_F(MissionCommandsTest, RefusedFilesKeepTheOpenMission) {
 
 TEST_F(MissionCommandsTest, ArchiveWithoutMissionInfoLeavesNoMissionOpen) {
     openMission(pbd("readermp01.PBD"));
+    const QString title = window_->windowTitle();
+    const int checked = checkedItem();
     resetMessages();
     openMission(
         writeFile("builtin.PBD", fixtures::ArchiveBuilder().entry("other.prd", {}).standard()));
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Built in Mission not available to edit!"});
     EXPECT_EQ(state_.mission.missionEntryCount(), 0);
     EXPECT_TRUE(state_.mapLoaded) << "the picture and scale of the previous mission stay";
+    EXPECT_EQ(window_->windowTitle(), title);
+    EXPECT_EQ(checkedItem(), checked);
+}
+
+// Closing the window while a mission is read ends the program quietly: no
+// message appears once the window has gone.
+TEST_F(MissionCommandsTest, ClosingWhileAMissionIsReadShowsNothingMore) {
+    QTimer::singleShot(0, window_.get(), &QWidget::close);
+    // Long enough since start-up that the read lets the close come in.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    openMission(pbd("readermp01.PBD"));
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_TRUE(dialogs_.messages().empty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MissionCommandsTest, MapValueIsMatchedLowerCasedAgainstTheMenu) {
@@ -198,6 +216,7 @@ TEST_F(MissionCommandsTest, SaveWritesTheSameBytesAndAsksBeforeReplacing) {
     EXPECT_EQ(request.title, "Save PBD");
     EXPECT_EQ(request.filter, "readermp*.PBD Korv3 Pellam|readermp*.PBD");
     EXPECT_EQ(request.defaultExtension, ".PBD");
+    EXPECT_EQ(request.initialFolder, state_.dataDir);
     EXPECT_EQ(request.options, 0x804u);
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Saved!"});
     EXPECT_EQ(readFile(target), readFile(pbd("readermp01.PBD")));
