@@ -67,28 +67,6 @@ protected:
         dialogs_ = platform::ScriptedDialogs{};
     }
 
-    MapView* view() const { return window_->mapView(); }
-
-    // The widget position of a world point, through the transform drawing uses.
-    QPointF at(double x, double z) const {
-        const ViewTransform transform(state_.viewRect,
-                                      DrawingAreaSize({view()->width(), view()->height()}));
-        const PixelPoint p = transform.toPixel({x, z});
-        return {p.x + kViewBorder, p.y + kViewBorder};
-    }
-
-    void send(QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
-        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, position, view()->mapToGlobal(position), button, buttons,
-                          Qt::NoModifier);
-        QApplication::sendEvent(view(), &event);
-    }
-    void moveTo(double x, double z, bool held = false) {
-        send(QEvent::MouseMove, at(x, z), held ? Qt::LeftButton : Qt::NoButton);
-    }
-    void press(double x, double z) { send(QEvent::MouseButtonPress, at(x, z), Qt::LeftButton); }
-    void release(double x, double z) { send(QEvent::MouseButtonRelease, at(x, z), Qt::NoButton); }
-
     // Whether `colour` is painted within a pixel of where world (x, z) lies.
     bool paintedNear(double x, double z, QRgb colour) const {
         const QImage image = view()->grab().toImage();

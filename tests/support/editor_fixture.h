@@ -10,11 +10,13 @@
 #include "map_view.h"
 #include "qt_test_application.h"
 #include "scripted_dialogs.h"
+#include "view_transform.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,6 +79,30 @@ protected:
     }
 
     QImage grabView() const { return window_->mapView()->grab().toImage(); }
+
+    MapView* view() const { return window_->mapView(); }
+
+    // The widget position of a world point, through the transform drawing uses.
+    QPointF at(double x, double z) const {
+        const ViewTransform transform(state_.viewRect,
+                                      DrawingAreaSize({view()->width(), view()->height()}));
+        const PixelPoint p = transform.toPixel({x, z});
+        return {p.x + kViewBorder, p.y + kViewBorder};
+    }
+
+    // Mouse events on the map view at world positions, the left button held
+    // or not.
+    void send(QEvent::Type type, QPointF position, Qt::MouseButtons buttons) {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, position, view()->mapToGlobal(position), button, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(view(), &event);
+    }
+    void moveTo(double x, double z, bool held = false) {
+        send(QEvent::MouseMove, at(x, z), held ? Qt::LeftButton : Qt::NoButton);
+    }
+    void press(double x, double z) { send(QEvent::MouseButtonPress, at(x, z), Qt::LeftButton); }
+    void release(double x, double z) { send(QEvent::MouseButtonRelease, at(x, z), Qt::NoButton); }
 
     QTemporaryDir folder_;
     std::string demoDir_;
