@@ -7,6 +7,7 @@
 #include "environment_windows.h"
 #include "main_window.h"
 #include "map_painter.h"
+#include "mission_history.h"
 #include "scripted_dialogs.h"
 #include "view_transform.h"
 
@@ -79,8 +80,9 @@ void BM_FillReference(benchmark::State& state) {
 void BM_EnvironmentDialog(benchmark::State& state) {
     EditorState& editor = OpenEditorState();
     QWidget mainWindow;
+    MissionHistory history(editor, &mainWindow);
     for (auto _ : state) {
-        auto windows = std::make_unique<EnvironmentWindows>(editor, &mainWindow);
+        auto windows = std::make_unique<EnvironmentWindows>(editor, history, &mainWindow);
         windows->show();
         auto* ok = windows->environmentDialog()->findChild<QPushButton*>("cmdOK");
         if (ok == nullptr) {

@@ -6,6 +6,8 @@
 #include "environment_windows.h"
 #include "map_mouse.h"
 #include "map_view.h"
+#include "mission_history.h"
+#include "mission_name.h"
 #include "properties_window.h"
 #include "qt_text.h"
 #include "twips.h"
@@ -73,11 +75,24 @@ KMission::KMission(EditorState& state, platform::Dialogs& dialogs, QWidget* pare
     setObjectName("KMission");
     setWindowTitle(kWindowTitle);
     setWindowIcon(AppIcon());
+    history_ = new MissionHistory(state_, this);
+    history_->addShortcutsTo(this);
     buildControls();
     buildMenus();
-    environment_ = new EnvironmentWindows(state_, this);
+    environment_ = new EnvironmentWindows(state_, *history_, this);
     connect(this, &KMission::missionReplaced, environment_, &EnvironmentWindows::closeAll);
     connect(this, &KMission::closing, environment_, &EnvironmentWindows::closeAll);
+    // Undo and redo belong to one mission; what they change is shown at once.
+    connect(this, &KMission::missionReplaced, history_, &MissionHistory::clear);
+    connect(history_, &MissionHistory::unitTextsChanged, this, [this] {
+        picture1_->update();
+        if (properties_) {
+            properties_->refreshUnit();
+        }
+    });
+    connect(history_, &MissionHistory::missionNameChanged, this, &KMission::showMissionName);
+    connect(history_, &MissionHistory::environmentChanged, environment_,
+            &EnvironmentWindows::reloadIfOpen);
     // The design client area: 9720 x 7695 twips below the menu bar.
     resize(Px(9720), Px(7695) + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -129,7 +144,8 @@ void KMission::buildControls() {
     connect(command2_, &QPushButton::clicked, this,
             [this] { state_.nodeShiftMode = !state_.nodeShiftMode; });
 
-    new MapMouse(state_, *picture1_, *lblX_, *lblY_, [this] { return propertiesWindow(); });
+    new MapMouse(state_, *history_, *picture1_, *lblX_, *lblY_,
+                 [this] { return propertiesWindow(); });
     // A newly opened mission starts with nothing selected and move mode off.
     connect(this, &KMission::missionReplaced, this, [this] {
         if (properties_) {
@@ -203,7 +219,7 @@ void KMission::chooseMapItem(int index) {
 
 PropertiesWindow* KMission::propertiesWindow() {
     if (!properties_) {
-        properties_ = new PropertiesWindow(state_, dialogs_, this);
+        properties_ = new PropertiesWindow(state_, dialogs_, *history_, this);
         connect(properties_, &PropertiesWindow::viewChanged, picture1_, &MapView::repaintNow);
     }
     return properties_;

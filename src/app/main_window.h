@@ -16,6 +16,7 @@ namespace kmission {
 
 class EnvironmentWindows;
 class MapView;
+class MissionHistory;
 class PropertiesWindow;
 
 // The main window `KMission`: the map view, the zoom, Reset and Node Shift
@@ -37,6 +38,7 @@ public:
     const QImage& mapSurface() const { return mapSurface_; }
     // The properties window, created (hidden) when it does not exist.
     PropertiesWindow* propertiesWindow();
+    MissionHistory& history() const { return *history_; }
 
 signals:
     // A mission was opened: windows showing the previous mission's values close.
@@ -65,6 +67,7 @@ private:
     void resetView();
 
     void applyMissionMaps(const std::vector<std::string>& mapNames);
+    void showMissionName();
     void letEventsRun();
 
     EditorState& state_;
@@ -82,6 +85,7 @@ private:
     QMenu* mnumaps_ = nullptr;
     QList<QAction*> mnumaparray_;
     QPointer<PropertiesWindow> properties_;
+    MissionHistory* history_ = nullptr;
     EnvironmentWindows* environment_ = nullptr;
     qint64 lastEventPump_ = 0;
     bool closed_ = false; // the window was closed: the program is ending

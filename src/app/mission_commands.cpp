@@ -3,11 +3,13 @@
 
 #include "cursor.h"
 #include "map_view.h"
+#include "mission_history.h"
 #include "mission_map.h"
 #include "mission_name.h"
 #include "mission_save.h"
 #include "native_path.h"
 #include "qt_text.h"
+#include "rename_mission_command.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -161,8 +163,19 @@ void KMission::renameMission() {
         return;
     }
     const std::string answer = dialogs_.inputBox(kNamePrompt, kNameTitle, *current);
+    const int info = FindMissionInfo(state_.mission);
+    const NodeList before = state_.mission.missionEntries[static_cast<std::size_t>(info)].nodes;
     if (const auto title = RenameMission(state_.mission, answer)) {
         setWindowTitle(platform::FromCp1252(*title));
+        history_->record(
+            new RenameMissionCommand(*history_, ChangedTexts(state_.mission, info, before)));
+    }
+}
+
+// The title after undo or redo of a rename: the name as the mission holds it.
+void KMission::showMissionName() {
+    if (const auto name = CurrentMissionName(state_.mission)) {
+        setWindowTitle(platform::FromCp1252(MissionWindowTitle(*name)));
     }
 }
 

@@ -1,6 +1,8 @@
 #include "map_mouse.h"
 
 #include "map_view.h"
+#include "mission_history.h"
+#include "move_unit_command.h"
 #include "properties_window.h"
 #include "qt_text.h"
 #include "text.h"
@@ -8,12 +10,14 @@
 
 #include <QLabel>
 
+#include <utility>
+
 namespace kmission {
 
-MapMouse::MapMouse(EditorState& state, MapView& view, QLabel& readoutX, QLabel& readoutY,
-                   std::function<PropertiesWindow*()> properties)
-    : QObject(&view), state_(state), view_(view), readoutX_(readoutX), readoutY_(readoutY),
-      properties_(std::move(properties)) {
+MapMouse::MapMouse(EditorState& state, MissionHistory& history, MapView& view, QLabel& readoutX,
+                   QLabel& readoutY, std::function<PropertiesWindow*()> properties)
+    : QObject(&view), state_(state), history_(history), view_(view), readoutX_(readoutX),
+      readoutY_(readoutY), properties_(std::move(properties)) {
     connect(&view, &MapView::mousePressed, this, &MapMouse::mouseDown);
     connect(&view, &MapView::mouseReleased, this, &MapMouse::mouseUp);
     connect(&view, &MapView::mouseMoved, this, &MapMouse::mouseMove);
@@ -23,10 +27,27 @@ void MapMouse::mouseDown(float x, float z) {
     buttonDown_ = true;
     grabX_ = x;
     grabZ_ = z;
+    dragStart_.reset();
+    if (state_.moveMode && !state_.nodeShiftMode && SelectionIsUnit(state_)) {
+        const auto unit = SelectedUnitTexts(state_);
+        dragStart_ = DragStart{state_.selectedEntry, state_.selectedNode, unit->x, unit->y};
+    }
 }
 
+// The drag as one step, unless the unit it began on is no longer selected (a
+// mission was opened meanwhile).
 void MapMouse::mouseUp(float, float) {
     buttonDown_ = false;
+    if (!dragStart_ || !SelectionIsUnit(state_) || state_.selectedEntry != dragStart_->entry ||
+        state_.selectedNode != dragStart_->node) {
+        dragStart_.reset();
+        return;
+    }
+    const auto unit = SelectedUnitTexts(state_);
+    const DragStart start = *std::exchange(dragStart_, std::nullopt);
+    history_.record(new MoveUnitCommand(
+        history_, {{start.entry, start.node + kUnitXOffset, start.x, unit->x},
+                   {start.entry, start.node + kUnitZOffset, start.z, unit->y}}));
 }
 
 void MapMouse::mouseMove(float x, float z) {

@@ -1,5 +1,7 @@
 #include "properties_window.h"
 
+#include "change_unit_value_command.h"
+#include "mission_history.h"
 #include "qt_text.h"
 #include "twips.h"
 #include "unit_editing.h"
@@ -37,15 +39,16 @@ constexpr const char* kRowLetters[] = {"X", "Y", "Z"};
 } // namespace
 
 PropertiesWindow::PropertiesWindow(EditorState& state, platform::Dialogs& dialogs,
-                                   QWidget* mainWindow)
+                                   MissionHistory& history, QWidget* mainWindow)
     : QDialog(mainWindow,
               Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      state_(state), dialogs_(dialogs) {
+      state_(state), dialogs_(dialogs), history_(history) {
     setObjectName("frmProperties");
     setWindowTitle("Properties");
     setFixedSize(Px(2055), Px(1875));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
+    history_.addShortcutsTo(this);
 
     lblName_ = MakeValue(this, "lblName", DesignRect(600, 120, 1395, 255));
     MakeCaption(this, "Label1", "Name:", DesignRect(0, 120, 555, 255));
@@ -105,6 +108,12 @@ void PropertiesWindow::clear() {
     setMoveMode(false);
 }
 
+void PropertiesWindow::refreshUnit() {
+    if (unitShown() && SelectionIsUnit(state_)) {
+        showUnit(*SelectedUnitTexts(state_));
+    }
+}
+
 // Every command of the window waits for a unit to be shown.
 bool PropertiesWindow::unitShown() const {
     return !lblName_->text().isEmpty();
@@ -125,9 +134,12 @@ void PropertiesWindow::changeValue(int row) {
     // a number, where a text without one counts as 0. The selection is checked
     // again, as the mission may have changed while the question was open.
     if (!answer.empty() && SelectionIsUnit(state_) && !state_.loadInProgress) {
+        const std::string before(node().text());
         node().setText(answer);
         QLabel* rowLabels[] = {lblX_, lblY_, lblZ_};
         rowLabels[row]->setText(platform::FromCp1252(answer));
+        history_.record(new ChangeUnitValueCommand(
+            history_, {{state_.selectedEntry, RowNode(state_, row), before, answer}}));
     }
     emit viewChanged();
 }

@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace kmission {
 
+class MissionHistory;
 struct UnitTexts;
 
 // The properties window `frmProperties`: a small tool window that stands to the
@@ -18,7 +19,8 @@ struct UnitTexts;
 class PropertiesWindow : public QDialog {
     Q_OBJECT
 public:
-    PropertiesWindow(EditorState& state, platform::Dialogs& dialogs, QWidget* mainWindow);
+    PropertiesWindow(EditorState& state, platform::Dialogs& dialogs, MissionHistory& history,
+                     QWidget* mainWindow);
     ~PropertiesWindow() override;
 
     // Places the window so that its right edge meets the main window's left
@@ -31,6 +33,8 @@ public:
     void showPosition(const std::string& x, const std::string& y);
     // Empty fields and move mode off: nothing of a previous mission is shown.
     void clear();
+    // The selected unit's values again, after undo or redo changed them.
+    void refreshUnit();
 
 signals:
     // The map view must be repainted.
@@ -48,6 +52,7 @@ private:
 
     EditorState& state_;
     platform::Dialogs& dialogs_;
+    MissionHistory& history_;
     QLabel* lblName_ = nullptr;
     QLabel* lblX_ = nullptr;
     QLabel* lblY_ = nullptr;

@@ -1,7 +1,9 @@
 #include "environment_windows.h"
 
+#include "edit_environment_command.h"
 #include "effect_dialog.h"
 #include "environment_dialog.h"
+#include "mission_history.h"
 #include "qt_text.h"
 
 #include <QComboBox>
@@ -9,8 +11,9 @@
 
 namespace kmission {
 
-EnvironmentWindows::EnvironmentWindows(EditorState& state, QWidget* mainWindow)
-    : QObject(mainWindow), state_(state), mainWindow_(mainWindow) {}
+EnvironmentWindows::EnvironmentWindows(EditorState& state, MissionHistory& history,
+                                       QWidget* mainWindow)
+    : QObject(mainWindow), state_(state), history_(history), mainWindow_(mainWindow) {}
 
 EnvironmentWindows::~EnvironmentWindows() {
     destroyWindows();
@@ -26,6 +29,7 @@ void EnvironmentWindows::show() {
     }
     if (!environment_) {
         environment_ = new EnvironmentDialog(mainWindow_);
+        history_.addShortcutsTo(environment_);
         connect(environment_, &EnvironmentDialog::displayRequested, this,
                 &EnvironmentWindows::display);
         connect(environment_, &EnvironmentDialog::okClicked, this, &EnvironmentWindows::accept);
@@ -35,6 +39,16 @@ void EnvironmentWindows::show() {
     environment_->show();
     environment_->raise();
     environment_->activateWindow();
+}
+
+void EnvironmentWindows::reloadIfOpen() {
+    if (!environment_) {
+        return;
+    }
+    const QPoint position = environment_->pos();
+    closeAll();
+    show();
+    environment_->move(position);
 }
 
 void EnvironmentWindows::closeAll() {
@@ -74,11 +88,16 @@ void EnvironmentWindows::accept() {
     }
     state_.environmentClosing = true;
     const int info = FindMissionInfo(state_.mission);
-    if (info >= 0) {
-        WriteEnvironment(state_.mission.missionEntries[static_cast<std::size_t>(info)].nodes, *this,
-                         loaded_);
+    if (info < 0) {
+        destroyWindows();
+        return;
     }
+    NodeList& nodes = state_.mission.missionEntries[static_cast<std::size_t>(info)].nodes;
+    const NodeList before = nodes;
+    WriteEnvironment(nodes, *this, loaded_);
     destroyWindows();
+    history_.record(
+        new EditEnvironmentCommand(history_, ChangedTexts(state_.mission, info, before)));
 }
 
 void EnvironmentWindows::cancel() {

@@ -14,6 +14,7 @@ namespace kmission {
 
 class EffectDialog;
 class EnvironmentDialog;
+class MissionHistory;
 
 // The seven environment windows of the open mission: the environment dialog
 // and one effect dialog per effect the mission has. Their controls are the
@@ -23,7 +24,7 @@ class EnvironmentDialog;
 class EnvironmentWindows : public QObject, private EnvironmentControls {
     Q_OBJECT
 public:
-    EnvironmentWindows(EditorState& state, QWidget* mainWindow);
+    EnvironmentWindows(EditorState& state, MissionHistory& history, QWidget* mainWindow);
     ~EnvironmentWindows() override;
 
     // Mission > Environment once a mission is open: creates and loads the
@@ -31,6 +32,10 @@ public:
     // otherwise only brings it forward, reloading nothing. Does nothing while
     // a mission is being read.
     void show();
+
+    // Loads the environment dialog afresh from the mission when it is open:
+    // undo or redo changed the values it shows.
+    void reloadIfOpen();
 
     // Destroys every environment window without writing anything back: the
     // mission they were loaded from is being replaced, or the program ends.
@@ -55,6 +60,7 @@ private:
                                            const ValueSlot& slot) const override;
 
     EditorState& state_;
+    MissionHistory& history_;
     QWidget* mainWindow_ = nullptr;
     QPointer<EnvironmentDialog> environment_;
     std::array<QPointer<EffectDialog>, kEnvironmentKeyCount> effects_;

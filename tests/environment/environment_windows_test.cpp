@@ -3,6 +3,7 @@
 #include "effect_dialog.h"
 #include "environment_dialog.h"
 #include "environment_fixtures.h"
+#include "mission_history.h"
 
 #include "qt_test_application.h"
 
@@ -34,7 +35,8 @@ protected:
     void SetUp() override {
         test::TestApplication();
         mainWindow_ = std::make_unique<QWidget>();
-        windows_ = new EnvironmentWindows(state_, mainWindow_.get());
+        auto* history = new MissionHistory(state_, mainWindow_.get());
+        windows_ = new EnvironmentWindows(state_, *history, mainWindow_.get());
     }
 
     void TearDown() override {
