@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <system_error>
 
 #ifndef _WIN32
@@ -51,42 +52,112 @@ std::optional<Bytes> ReadWholeFile(const std::string& path,
 
 namespace {
 
+namespace fs = std::filesystem;
+
 std::string Reason(int error) {
     return std::strerror(error);
 }
 
+// As the shell does, a save through a link goes to the file the link leads
+// to, so the link keeps leading there. The last file need not exist yet.
+constexpr int kMaxLinkHops = 40;
+
+std::optional<fs::path> FollowLinks(fs::path path, int& error) {
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code ignored;
+        if (!fs::is_symlink(fs::symlink_status(path, ignored))) {
+            return path;
+        }
+        std::error_code readError;
+        const fs::path leadsTo = fs::read_symlink(path, readError);
+        if (readError) {
+            error = readError.value();
+            return std::nullopt;
+        }
+        path = leadsTo.is_absolute() ? leadsTo : path.parent_path() / leadsTo;
+    }
+    error = ELOOP;
+    return std::nullopt;
+}
+
+// A hidden name short enough to fit beside any name the file system takes.
+std::string ShortHiddenName() {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string name = ".km";
+    for (int i = 0; i < 6; ++i) {
+        name += kLetters[pick(random)];
+    }
+    return name;
+}
+
 #ifndef _WIN32
 
-// A temporary file beside the target, so that the final rename stays on one
-// file system and is atomic.
+// The new bytes go to a file beside the target, so that the final rename
+// stays on one file system and is atomic. Where the file system allows it the
+// file has no name until the bytes are safely in it, so that a save killed
+// part way leaves nothing behind.
 struct TempFile {
-    std::string path;
     int fd = -1;
+    std::string path; // empty while the file has no name
 };
 
-std::optional<TempFile> CreateTempBeside(const std::string& target, int& error) {
-    std::string pattern = target + ".kmission-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        error = errno;
-        return std::nullopt;
+constexpr int kNameAttempts = 100;
+
+std::optional<TempFile> CreateTempIn(const std::string& folder, int& error) {
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            return TempFile{fd, {}};
+        }
     }
-    return TempFile{pattern, fd};
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string path = folder + "/" + ShortHiddenName();
+        const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            return TempFile{fd, std::move(path)};
+        }
+        if (errno != EEXIST) {
+            error = errno;
+            return std::nullopt;
+        }
+    }
+    error = EEXIST;
+    return std::nullopt;
 }
 
-// New files get the usual permissions (0666 less the umask); a replaced file
-// keeps its own.
-void SetPermissions(int fd, const std::string& target) {
-    struct stat existing;
-    if (::stat(target.c_str(), &existing) == 0) {
-        ::fchmod(fd, existing.st_mode & 07777);
-        return;
+// Gives an unnamed temporary file a short name; it keeps it only for the
+// instant until it is renamed over the target.
+int NameTemp(TempFile& temp, const std::string& folder) {
+    const std::string open = "/proc/self/fd/" + std::to_string(temp.fd);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string path = folder + "/" + ShortHiddenName();
+        if (::linkat(AT_FDCWD, open.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temp.path = std::move(path);
+            return 0;
+        }
+        if (errno != EEXIST) {
+            return errno;
+        }
     }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    return EEXIST;
 }
 
+// A replaced file keeps its owner, group and mode as far as this process may
+// set them: a user may not give a file away, but may keep one of their groups.
+int TakeOwnerAndMode(int fd, const struct stat& existing) {
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        if (errno != EPERM && errno != EINVAL) {
+            return errno;
+        }
+        ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+    }
+    return ::fchmod(fd, existing.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+// Writes `bytes` at the start of `fd` in numbered pieces.
 int WriteAll(int fd, ByteView bytes, const WriteFaultInjector& injectFault) {
     std::size_t done = 0;
     int writeNumber = 0;
@@ -101,7 +172,7 @@ int WriteAll(int fd, ByteView bytes, const WriteFaultInjector& injectFault) {
         if (piece == 0) {
             break;
         }
-        const ssize_t written = ::write(fd, bytes.data() + done, piece);
+        const ssize_t written = ::pwrite(fd, bytes.data() + done, piece, static_cast<off_t>(done));
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -113,45 +184,159 @@ int WriteAll(int fd, ByteView bytes, const WriteFaultInjector& injectFault) {
     return 0;
 }
 
+int ReadAll(int fd, Bytes& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got =
+            ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got < 0 ? errno : EIO;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return 0;
+}
+
+// The bytes become the whole content of the open file `fd`, on disk.
+int Overwrite(int fd, ByteView bytes, const WriteFaultInjector& injectFault) {
+    int error = WriteAll(fd, bytes, injectFault);
+    if (error == 0 && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
+        error = errno;
+    }
+    if (error == 0 && ::fsync(fd) != 0) {
+        error = errno;
+    }
+    return error;
+}
+
+// For a file that a rename cannot replace: one with other names (which would
+// keep the old content) or one in a folder this process may not write to.
+// The old content is kept in memory and written back if anything fails.
+std::optional<std::string> WriteInPlace(const std::string& target, ByteView bytes,
+                                        const WriteFaultInjector& injectFault) {
+    const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return Reason(errno);
+    }
+    struct stat existing;
+    int error = ::fstat(fd, &existing) == 0 ? 0 : errno;
+    Bytes old(error == 0 ? static_cast<std::size_t>(existing.st_size) : 0);
+    if (error == 0) {
+        error = ReadAll(fd, old);
+    }
+    // Room for the longer content is taken before a byte changes, so that a
+    // full disk is found while the file is still whole.
+    if (error == 0 && bytes.size() > old.size() &&
+        ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        return Reason(error);
+    }
+    error = Overwrite(fd, bytes, injectFault);
+    std::optional<std::string> reason;
+    if (error != 0) {
+        reason = Reason(error);
+        if (const int restoreError = Overwrite(fd, old, {})) {
+            *reason +=
+                ", and putting the old content back failed too (" + Reason(restoreError) + ")";
+        }
+    }
+    if (::close(fd) != 0 && !reason) {
+        reason = Reason(errno);
+    }
+    return reason;
+}
+
+// The usual way: a complete new file renamed over the target (or made where
+// none was), so that every moment the target holds either the old or the new
+// content.
+std::optional<std::string> WriteAndRename(const std::string& target, const struct stat* existing,
+                                          ByteView bytes, const WriteFaultInjector& injectFault) {
+    const std::string parent = fs::path(target).parent_path().string();
+    const std::string folder = parent.empty() ? "." : parent;
+    int error = 0;
+    auto temp = CreateTempIn(folder, error);
+    if (!temp) {
+        if (error == EACCES && existing) {
+            return WriteInPlace(target, bytes, injectFault);
+        }
+        return Reason(error);
+    }
+    if (existing) {
+        error = TakeOwnerAndMode(temp->fd, *existing);
+    }
+    if (error == 0) {
+        error = WriteAll(temp->fd, bytes, injectFault);
+    }
+    if (error == 0 && ::fsync(temp->fd) != 0) {
+        error = errno;
+    }
+    if (error == 0 && temp->path.empty()) {
+        error = NameTemp(*temp, folder);
+    }
+    if (::close(temp->fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temp->path.c_str(), target.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        if (!temp->path.empty()) {
+            ::unlink(temp->path.c_str());
+        }
+        return Reason(error);
+    }
+    // The new name on disk too; the save has happened, so a folder that
+    // cannot be flushed changes nothing the user could act on.
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return std::nullopt;
+}
+
 #endif
 
 } // namespace
 
 std::optional<std::string> WriteFileSafely(const std::string& path, ByteView bytes,
                                            const WriteFaultInjector& injectFault) {
-    std::error_code fsError;
-    if (std::filesystem::is_directory(path, fsError)) {
+    int error = 0;
+    const auto followed = FollowLinks(path, error);
+    if (!followed) {
+        return Reason(error);
+    }
+    const std::string target = followed->string();
+    std::error_code ignored;
+    const fs::file_status status = fs::status(target, ignored);
+    if (fs::is_directory(status)) {
         return "it is a folder";
     }
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        return "it is not a regular file";
+    }
 #ifndef _WIN32
-    int error = 0;
-    auto temp = CreateTempBeside(path, error);
-    if (!temp) {
-        return Reason(error);
+    struct stat existing;
+    if (::stat(target.c_str(), &existing) != 0) {
+        return WriteAndRename(target, nullptr, bytes, injectFault);
     }
-    SetPermissions(temp->fd, path);
-    error = WriteAll(temp->fd, bytes, injectFault);
-    if (error == 0 && ::fsync(temp->fd) != 0) {
-        error = errno;
+    if (existing.st_nlink > 1) {
+        return WriteInPlace(target, bytes, injectFault);
     }
-    if (::close(temp->fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && ::rename(temp->path.c_str(), path.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::unlink(temp->path.c_str());
-        return Reason(error);
-    }
-    return std::nullopt;
+    return WriteAndRename(target, &existing, bytes, injectFault);
 #else
-    const std::string tempPath = path + ".kmission-tmp";
-    std::FILE* file = std::fopen(tempPath.c_str(), "wb");
+    const fs::path tempPath = followed->parent_path() / ShortHiddenName();
+    std::FILE* file = std::fopen(tempPath.string().c_str(), "wb");
     if (!file) {
         return Reason(errno);
     }
-    int error = 0;
     std::size_t done = 0;
     int writeNumber = 0;
     while (error == 0 && done < bytes.size()) {
@@ -169,13 +354,12 @@ std::optional<std::string> WriteFileSafely(const std::string& path, ByteView byt
         error = errno ? errno : EIO;
     }
     if (error == 0) {
-        std::filesystem::rename(tempPath, path, fsError);
-        if (fsError) {
-            error = fsError.value();
-        }
+        std::error_code renameError;
+        fs::rename(tempPath, *followed, renameError);
+        error = renameError.value();
     }
     if (error != 0) {
-        std::filesystem::remove(tempPath, fsError);
+        fs::remove(tempPath, ignored);
         return Reason(error);
     }
     return std::nullopt;

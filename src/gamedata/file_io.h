@@ -22,11 +22,27 @@ using WriteFaultInjector = std::function<int(int writeNumber)>;
 // Size of the pieces a file is written in (each piece is one write).
 inline constexpr std::size_t kWriteChunkSize = 64 * 1024;
 
-// Writes `bytes` to `path` so that no failure can destroy what was there: the
-// bytes go to a new temporary file in the same folder, which is flushed and
-// then renamed over the target. On any failure the temporary file is removed,
-// an existing target is left exactly as it was, and the reason is returned as
-// text for the user. Returns nothing on success.
+// Writes `bytes` to `path` so that no failure can destroy what was there, and
+// returns nothing on success or the reason, as text for the user, on failure.
+//
+// - A link at `path` is followed: the file it leads to gets the bytes and the
+//   link stays as it is.
+// - A target that exists but is not a regular file (a folder, a device, a
+//   pipe, a socket) is refused and left alone.
+// - Usually the bytes go to a new file beside the target (unnamed until it is
+//   complete where the file system allows, otherwise under a short hidden
+//   name), which is flushed and renamed over the target. The target then
+//   holds the old or the new content at every moment, even across a crash or
+//   a power cut, and a save killed part way leaves no file behind. The new
+//   file takes the owner, group and mode of the one it replaces, as far as
+//   this process may set them. Any name the file system takes can be saved to.
+// - A file with several names (hard links), or one in a folder this process
+//   may not write to, cannot be replaced by a rename without losing the other
+//   names or failing; it is written in place instead, after room for the new
+//   content has been taken. After a failure the old content, kept in memory,
+//   is written back, so every name shows the old content complete again (the
+//   reason says so should even that fail). Only a crash during the rewrite
+//   itself can leave such a file part written.
 std::optional<std::string> WriteFileSafely(const std::string& path, ByteView bytes,
                                            const WriteFaultInjector& injectFault = {});
 

@@ -188,6 +188,30 @@ TEST(RealWriteFailure, FileSizeLimitLeavesTheMissionOnDisk) {
     EXPECT_EQ(folder.entries(), std::set<std::string>{"readermp01.PBD"});
 }
 
+// A save killed part way (as by a power cut) leaves no half-written file
+// beside the mission: nothing the user would have to find and delete.
+TEST(KilledSave, LeavesNothingBehind) {
+    TempDir folder;
+    const std::string target = folder.write("readermp01.PBD", OldMission());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const auto die = [](int n) {
+            if (n == 3) {
+                ::raise(SIGKILL);
+            }
+            return 0;
+        };
+        MissionModel mission = LargeMission();
+        SaveMissionFile(mission, target, die);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(folder.read("readermp01.PBD"), OldMission());
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"readermp01.PBD"});
+}
+
 // A folder the user may not write to. Root may write anywhere, so under root
 // the save runs as the user "nobody".
 TEST(UnwritableTarget, ReadOnlyFolderIsReported) {
@@ -210,6 +234,35 @@ TEST(UnwritableTarget, ReadOnlyFolderIsReported) {
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(*got, NotSaved(target, std::strerror(EACCES)) + "\n");
     EXPECT_EQ(folder.read("locked/readermp01.PBD"), OldMission());
+    EXPECT_EQ(folder.entries("locked"), std::set<std::string>{"readermp01.PBD"});
+}
+
+// The user's own file in a folder the user may not write to: no file can be
+// made beside it, so it is written in place.
+TEST(UnwritableTarget, OwnFileInAReadOnlyFolderIsSaved) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "making a folder the user cannot write but owns a file in needs root";
+    }
+    TempDir folder;
+    fs::permissions(folder.path(),
+                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::create_directory(folder.path() / "locked");
+    const std::string target = folder.write("locked/readermp01.PBD", OldMission());
+    ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    fs::permissions(folder.path() / "locked", fs::perms::owner_all | fs::perms::group_read |
+                                                  fs::perms::group_exec | fs::perms::others_read |
+                                                  fs::perms::others_exec);
+    const MissionModel mission = LargeMission();
+    const auto got = InChild([&target, mission]() -> std::string {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            return "cannot drop root";
+        }
+        MissionModel saving = mission;
+        return Texts(SaveMissionFile(saving, target));
+    });
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, std::string(kSavedMessage) + "\n");
+    EXPECT_EQ(folder.read("locked/readermp01.PBD"), SerializeMission(mission).bytes);
     EXPECT_EQ(folder.entries("locked"), std::set<std::string>{"readermp01.PBD"});
 }
 
