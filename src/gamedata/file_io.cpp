@@ -263,10 +263,16 @@ std::optional<std::string> WriteAndRename(const std::string& target, const struc
     int error = 0;
     auto temp = CreateTempIn(folder, error);
     if (!temp) {
-        if (error == EACCES && existing) {
-            return WriteInPlace(target, bytes, injectFault);
+        if (error != EACCES) {
+            return Reason(error);
         }
-        return Reason(error);
+        if (!existing) {
+            return "the folder it is in may not be written to";
+        }
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
+            return "neither the file nor the folder it is in may be written to";
+        }
+        return WriteInPlace(target, bytes, injectFault);
     }
     if (existing) {
         error = TakeOwnerAndMode(temp->fd, *existing);

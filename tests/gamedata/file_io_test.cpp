@@ -144,25 +144,6 @@ TEST_P(WriteFailure, EveryFailedWriteLeavesTheTargetAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(Errors, WriteFailure, testing::Values(ENOSPC, EIO));
 
-TEST(WriteFileSafely, ReadOnlyFolderIsReported) {
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows has no read-only folders";
-#else
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root ignores folder permissions";
-#endif
-    TempDir folder;
-    std::filesystem::create_directory(folder.path() / "locked");
-    const std::string target = (folder.path() / "locked" / "out.PBD").string();
-    std::filesystem::permissions(folder.path() / "locked", std::filesystem::perms::owner_read |
-                                                               std::filesystem::perms::owner_exec);
-    const auto reason = WriteFileSafely(target, Pattern(10, 1));
-    std::filesystem::permissions(folder.path() / "locked", std::filesystem::perms::owner_all);
-    ASSERT_TRUE(reason.has_value());
-    EXPECT_FALSE(reason->empty());
-    EXPECT_TRUE(folder.entries("locked").empty());
-}
-
 TEST(WriteFileSafely, TargetThatIsAFolderIsReported) {
     TempDir folder;
     std::filesystem::create_directory(folder.path() / "out.PBD");

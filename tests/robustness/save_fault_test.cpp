@@ -212,58 +212,59 @@ TEST(KilledSave, LeavesNothingBehind) {
     EXPECT_EQ(folder.entries(), std::set<std::string>{"readermp01.PBD"});
 }
 
-// A folder the user may not write to. Root may write anywhere, so under root
-// the save runs as the user "nobody".
-TEST(UnwritableTarget, ReadOnlyFolderIsReported) {
-    TempDir folder;
-    fs::permissions(folder.path(),
-                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-    fs::create_directory(folder.path() / "locked");
-    const std::string target = folder.write("locked/readermp01.PBD", OldMission());
-    fs::permissions(folder.path() / "locked", fs::perms::owner_read | fs::perms::owner_exec |
-                                                  fs::perms::group_read | fs::perms::group_exec |
-                                                  fs::perms::others_read | fs::perms::others_exec);
-    const auto got = InChild([&target]() -> std::string {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            return "cannot drop root";
-        }
-        MissionModel mission = LargeMission();
-        return Texts(SaveMissionFile(mission, target));
-    });
-    fs::permissions(folder.path() / "locked", fs::perms::owner_all);
-    ASSERT_TRUE(got.has_value());
-    EXPECT_EQ(*got, NotSaved(target, std::strerror(EACCES)) + "\n");
-    EXPECT_EQ(folder.read("locked/readermp01.PBD"), OldMission());
-    EXPECT_EQ(folder.entries("locked"), std::set<std::string>{"readermp01.PBD"});
-}
-
-// The user's own file in a folder the user may not write to: no file can be
-// made beside it, so it is written in place.
-TEST(UnwritableTarget, OwnFileInAReadOnlyFolderIsSaved) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "making a folder the user cannot write but owns a file in needs root";
-    }
-    TempDir folder;
-    fs::permissions(folder.path(),
-                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-    fs::create_directory(folder.path() / "locked");
-    const std::string target = folder.write("locked/readermp01.PBD", OldMission());
-    ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
-    fs::permissions(folder.path() / "locked", fs::perms::owner_all | fs::perms::group_read |
-                                                  fs::perms::group_exec | fs::perms::others_read |
-                                                  fs::perms::others_exec);
+// A folder the user may not write to: no file can be made beside the
+// mission, so a mission the user may write is written in place, and anything
+// else is refused with the reason. Root may write anywhere, so under root the
+// save runs as the user "nobody".
+TEST(UnwritableTarget, ReadOnlyFolder) {
+    struct Case {
+        const char* name;
+        std::optional<fs::perms> file; // nothing: no file there yet
+        bool saved;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"writable file",
+         fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec,
+         true, nullptr},
+        {"read-only file", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+         false, "neither the file nor the folder it is in may be written to"},
+        {"no file yet", std::nullopt, false, "the folder it is in may not be written to"},
+    };
     const MissionModel mission = LargeMission();
-    const auto got = InChild([&target, mission]() -> std::string {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
-            return "cannot drop root";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir folder;
+        fs::permissions(folder.path(),
+                        fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        fs::create_directory(folder.path() / "locked");
+        const std::string target = folder.file("locked/readermp01.PBD");
+        std::set<std::string> names;
+        if (c.file) {
+            folder.write("locked/readermp01.PBD", OldMission());
+            fs::permissions(target, *c.file);
+            names.insert("readermp01.PBD");
         }
-        MissionModel saving = mission;
-        return Texts(SaveMissionFile(saving, target));
-    });
-    ASSERT_TRUE(got.has_value());
-    EXPECT_EQ(*got, std::string(kSavedMessage) + "\n");
-    EXPECT_EQ(folder.read("locked/readermp01.PBD"), SerializeMission(mission).bytes);
-    EXPECT_EQ(folder.entries("locked"), std::set<std::string>{"readermp01.PBD"});
+        fs::permissions(folder.path() / "locked",
+                        fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                            fs::perms::group_exec | fs::perms::others_read |
+                            fs::perms::others_exec);
+        const auto got = InChild([&target, &mission]() -> std::string {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+                return "cannot drop root";
+            }
+            MissionModel saving = mission;
+            return Texts(SaveMissionFile(saving, target));
+        });
+        fs::permissions(folder.path() / "locked", fs::perms::owner_all);
+        ASSERT_TRUE(got.has_value());
+        EXPECT_EQ(*got, (c.saved ? std::string(kSavedMessage) : NotSaved(target, c.reason)) + "\n");
+        if (c.file) {
+            EXPECT_EQ(folder.read("locked/readermp01.PBD"),
+                      c.saved ? SerializeMission(mission).bytes : OldMission());
+        }
+        EXPECT_EQ(folder.entries("locked"), names);
+    }
 }
 
 TEST(UnwritableTarget, FolderAsTargetIsReported) {
