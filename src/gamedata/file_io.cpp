@@ -12,6 +12,7 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -152,9 +153,49 @@ int TakeOwnerAndMode(int fd, const struct stat& existing) {
         if (errno != EPERM && errno != EINVAL) {
             return errno;
         }
-        ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+        if (::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0 && errno != EPERM) {
+            return errno;
+        }
     }
     return ::fchmod(fd, existing.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+// Errors that mean an extended attribute is not this process's to set, or
+// that the file system keeps none: the file is saved without it.
+bool MayNotSetAttribute(int error) {
+    return error == EPERM || error == EACCES || error == ENOTSUP;
+}
+
+// A replaced file keeps its extended attributes (access lists among them) as
+// far as this process may set them.
+int TakeExtendedAttributes(int fd, const std::string& target) {
+    ssize_t size = ::listxattr(target.c_str(), nullptr, 0);
+    std::string names(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    if (size > 0) {
+        size = ::listxattr(target.c_str(), names.data(), names.size());
+    }
+    if (size < 0) {
+        return errno == ENOTSUP ? 0 : errno;
+    }
+    names.resize(static_cast<std::size_t>(size));
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+        const char* name = names.c_str() + at;
+        const ssize_t wanted = ::getxattr(target.c_str(), name, nullptr, 0);
+        std::string value(wanted > 0 ? static_cast<std::size_t>(wanted) : 0, '\0');
+        const ssize_t length =
+            wanted > 0 ? ::getxattr(target.c_str(), name, value.data(), value.size()) : wanted;
+        if (length < 0) {
+            if (MayNotSetAttribute(errno) || errno == ENODATA) {
+                continue;
+            }
+            return errno;
+        }
+        if (::fsetxattr(fd, name, value.data(), static_cast<std::size_t>(length), 0) != 0 &&
+            !MayNotSetAttribute(errno)) {
+            return errno;
+        }
+    }
+    return 0;
 }
 
 // Writes `bytes` at the start of `fd` in numbered pieces.
@@ -276,6 +317,9 @@ std::optional<std::string> WriteAndRename(const std::string& target, const struc
     }
     if (existing) {
         error = TakeOwnerAndMode(temp->fd, *existing);
+    }
+    if (existing && error == 0) {
+        error = TakeExtendedAttributes(temp->fd, target);
     }
     if (error == 0) {
         error = WriteAll(temp->fd, bytes, injectFault);

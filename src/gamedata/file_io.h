@@ -34,8 +34,9 @@ inline constexpr std::size_t kWriteChunkSize = 64 * 1024;
 //   name), which is flushed and renamed over the target. The target then
 //   holds the old or the new content at every moment, even across a crash or
 //   a power cut, and a save killed part way leaves no file behind. The new
-//   file takes the owner, group and mode of the one it replaces, as far as
-//   this process may set them. Any name the file system takes can be saved to.
+//   file takes the owner, group, mode and extended attributes of the one it
+//   replaces, as far as this process may set them. Any name the file system
+//   takes can be saved to.
 // - A file with several names (hard links), or one in a folder this process
 //   may not write to, cannot be replaced by a rename without losing the other
 //   names or failing; it is written in place instead, after room for the new

@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -264,6 +265,22 @@ TEST(WriteFileSafely, KeepsOwnerGroupAndMode) {
     EXPECT_EQ(saved.st_uid, 4242u);
     EXPECT_EQ(saved.st_gid, 4343u);
     EXPECT_EQ(saved.st_mode & 07777, 0640u);
+}
+
+// Extended attributes carry what tools and the desktop note on a file (access
+// lists, tags, where it came from); the replacement keeps them.
+TEST(WriteFileSafely, KeepsExtendedAttributes) {
+    TempDir folder;
+    const std::string target = folder.write("out.PBD", Pattern(50, 1));
+    const std::string note = "kept";
+    if (::setxattr(target.c_str(), "user.kmission.note", note.data(), note.size(), 0) != 0)
+        GTEST_SKIP() << "this file system keeps no extended attributes: " << std::strerror(errno);
+
+    ASSERT_EQ(WriteFileSafely(target, Pattern(70, 2)), std::nullopt);
+    std::string read(16, '\0');
+    const ssize_t length =
+        ::getxattr(target.c_str(), "user.kmission.note", read.data(), read.size());
+    EXPECT_EQ(read.substr(0, static_cast<std::size_t>(std::max<ssize_t>(length, 0))), note);
 }
 
 TEST(WriteFileSafely, SavesToTheLongestNamesTheFileSystemTakes) {
