@@ -63,21 +63,19 @@ std::string Reason(int error) {
 // to, so the link keeps leading there. The last file need not exist yet.
 constexpr int kMaxLinkHops = 40;
 
-std::optional<fs::path> FollowLinks(fs::path path, int& error) {
+std::optional<fs::path> FollowLinks(fs::path path, std::error_code& error) {
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         std::error_code ignored;
         if (!fs::is_symlink(fs::symlink_status(path, ignored))) {
             return path;
         }
-        std::error_code readError;
-        const fs::path leadsTo = fs::read_symlink(path, readError);
-        if (readError) {
-            error = readError.value();
+        const fs::path leadsTo = fs::read_symlink(path, error);
+        if (error) {
             return std::nullopt;
         }
         path = leadsTo.is_absolute() ? leadsTo : path.parent_path() / leadsTo;
     }
-    error = ELOOP;
+    error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
     return std::nullopt;
 }
 
@@ -340,6 +338,11 @@ std::optional<std::string> WriteAndRename(const std::string& target, const struc
         if (!temp->path.empty()) {
             ::unlink(temp->path.c_str());
         }
+        // Another user's file in a shared folder (one with the sticky bit,
+        // as /tmp) may be written but not replaced.
+        if (error == EPERM && existing) {
+            return WriteInPlace(target, bytes, injectFault);
+        }
         return Reason(error);
     }
     // The new name on disk too; the save has happened, so a folder that
@@ -358,10 +361,10 @@ std::optional<std::string> WriteAndRename(const std::string& target, const struc
 
 std::optional<std::string> WriteFileSafely(const std::string& path, ByteView bytes,
                                            const WriteFaultInjector& injectFault) {
-    int error = 0;
-    const auto followed = FollowLinks(path, error);
+    std::error_code linkError;
+    const auto followed = FollowLinks(path, linkError);
     if (!followed) {
-        return Reason(error);
+        return linkError.message();
     }
     const std::string target = followed->string();
     std::error_code ignored;
@@ -387,6 +390,7 @@ std::optional<std::string> WriteFileSafely(const std::string& path, ByteView byt
     if (!file) {
         return Reason(errno);
     }
+    int error = 0;
     std::size_t done = 0;
     int writeNumber = 0;
     while (error == 0 && done < bytes.size()) {
@@ -403,14 +407,19 @@ std::optional<std::string> WriteFileSafely(const std::string& path, ByteView byt
     if (std::fclose(file) != 0 && error == 0) {
         error = errno ? errno : EIO;
     }
-    if (error == 0) {
+    std::optional<std::string> reason;
+    if (error != 0) {
+        reason = Reason(error);
+    } else {
         std::error_code renameError;
         fs::rename(tempPath, *followed, renameError);
-        error = renameError.value();
+        if (renameError) {
+            reason = renameError.message();
+        }
     }
-    if (error != 0) {
+    if (reason) {
         fs::remove(tempPath, ignored);
-        return Reason(error);
+        return reason;
     }
     return std::nullopt;
 #endif

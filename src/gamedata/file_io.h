@@ -37,9 +37,10 @@ inline constexpr std::size_t kWriteChunkSize = 64 * 1024;
 //   file takes the owner, group, mode and extended attributes of the one it
 //   replaces, as far as this process may set them. Any name the file system
 //   takes can be saved to.
-// - A file with several names (hard links), or one in a folder this process
-//   may not write to, cannot be replaced by a rename without losing the other
-//   names or failing; it is written in place instead, after room for the new
+// - A file with several names (hard links), one in a folder this process may
+//   not write to, or another user's file in a shared (sticky) folder cannot be
+//   replaced by a rename without losing the other names or failing; it is
+//   written in place instead, after room for the new
 //   content has been taken. After a failure the old content, kept in memory,
 //   is written back, so every name shows the old content complete again (the
 //   reason says so should even that fail). Only a crash during the rewrite

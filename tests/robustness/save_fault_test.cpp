@@ -218,24 +218,35 @@ TEST(KilledSave, LeavesNothingBehind) {
     EXPECT_EQ(folder.entries(), std::set<std::string>{"readermp01.PBD"});
 }
 
-// A folder the user may not write to: no file can be made beside the
-// mission, so a mission the user may write is written in place, and anything
-// else is refused with the reason. Root may write anywhere, so under root the
-// save runs as the user "nobody".
-TEST(UnwritableTarget, ReadOnlyFolder) {
+// A folder where no file can take the mission's name: a read-only one, where
+// no file can be made beside the mission, and a shared one (sticky, as /tmp),
+// where another user's file cannot be replaced. A mission the user may write
+// is written in place; anything else is refused with the reason. Root may
+// write anywhere, so under root the save runs as the user "nobody".
+TEST(UnwritableTarget, FolderThatKeepsItsNames) {
+    constexpr fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec |
+                                   fs::perms::group_read | fs::perms::group_exec |
+                                   fs::perms::others_read | fs::perms::others_exec;
+    constexpr fs::perms shared = fs::perms::all | fs::perms::sticky_bit;
+    constexpr fs::perms writable = fs::perms::owner_read | fs::perms::owner_write |
+                                   fs::perms::group_read | fs::perms::group_write |
+                                   fs::perms::others_read | fs::perms::others_write;
+    constexpr fs::perms unwritable =
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
     struct Case {
         const char* name;
+        fs::perms folder;
         std::optional<fs::perms> file; // nothing: no file there yet
         bool saved;
         const char* reason;
     };
     const Case cases[] = {
-        {"writable file",
-         fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec,
-         true, nullptr},
-        {"read-only file", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
-         false, "neither the file nor the folder it is in may be written to"},
-        {"no file yet", std::nullopt, false, "the folder it is in may not be written to"},
+        {"writable file, read-only folder", readOnly, writable, true, nullptr},
+        {"writable file, shared folder", shared, writable, true, nullptr},
+        {"read-only file, read-only folder", readOnly, unwritable, false,
+         "neither the file nor the folder it is in may be written to"},
+        {"no file yet, read-only folder", readOnly, std::nullopt, false,
+         "the folder it is in may not be written to"},
     };
     const MissionModel mission = LargeMission();
     for (const Case& c : cases) {
@@ -251,10 +262,7 @@ TEST(UnwritableTarget, ReadOnlyFolder) {
             fs::permissions(target, *c.file);
             names.insert("readermp01.PBD");
         }
-        fs::permissions(folder.path() / "locked",
-                        fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                            fs::perms::group_exec | fs::perms::others_read |
-                            fs::perms::others_exec);
+        fs::permissions(folder.path() / "locked", c.folder);
         const auto got = InChild([&target, &mission]() -> std::string {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
                 return "cannot drop root";
