@@ -29,22 +29,22 @@ inline constexpr std::size_t kWriteChunkSize = 64 * 1024;
 //   link stays as it is.
 // - A target that exists but is not a regular file (a folder, a device, a
 //   pipe, a socket) is refused and left alone.
-// - Usually the bytes go to a new file beside the target (unnamed until it is
-//   complete where the file system allows, otherwise under a short hidden
-//   name), which is flushed and renamed over the target. The target then
-//   holds the old or the new content at every moment, even across a crash or
-//   a power cut, and a save killed part way leaves no file behind. The new
-//   file takes the owner, group, mode and extended attributes of the one it
-//   replaces, as far as this process may set them. Any name the file system
-//   takes can be saved to.
-// - A file with several names (hard links), one in a folder this process may
-//   not write to, or another user's file in a shared (sticky) folder cannot be
-//   replaced by a rename without losing the other names or failing; it is
-//   written in place instead, after room for the new
-//   content has been taken. After a failure the old content, kept in memory,
-//   is written back, so every name shows the old content complete again (the
-//   reason says so should even that fail). Only a crash during the rewrite
-//   itself can leave such a file part written.
+// - Usually the bytes go to a new file beside the target, which is flushed
+//   and renamed over it: the target holds the old or the new content at every
+//   moment, even across a crash or a power cut. Where the file system allows
+//   it that file has no name until it is complete, so a save killed part way
+//   leaves nothing behind; elsewhere it has a short hidden name. Either way
+//   any name the file system takes can be saved to. The new file takes the
+//   owner, group, mode and extended attributes of the one it replaces, as far
+//   as this process may set them.
+// - A rename cannot replace a file with several names (hard links: the other
+//   names would keep the old content), nor one in a folder this process may
+//   not write to, nor another user's file in a shared (sticky) folder. Such a
+//   file is written in place, after room for the new content has been taken.
+//   After a failure the old content, kept in memory, is written back, so that
+//   every name shows the old content complete again (should even that fail,
+//   the reason says so). Only a crash during the rewrite can leave it part
+//   written.
 std::optional<std::string> WriteFileSafely(const std::string& path, ByteView bytes,
                                            const WriteFaultInjector& injectFault = {});
 
