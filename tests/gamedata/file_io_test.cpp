@@ -203,16 +203,19 @@ TEST(WriteFileSafely, SavesThroughALinkAndKeepsTheLink) {
 }
 
 TEST(WriteFileSafely, EveryNameOfAHardLinkedFileShowsTheNewBytes) {
-    TempDir folder;
-    fs::create_directory(folder.path() / "sub");
-    const std::string target = folder.write("out.PBD", Pattern(5000, 1));
-    fs::create_hard_link(target, folder.file("sub/other.PBD"));
-    const Bytes content = Pattern(3 * kWriteChunkSize + 9, 6);
+    for (const std::size_t size : {3 * kWriteChunkSize + 9, std::size_t{10}}) {
+        SCOPED_TRACE(size);
+        TempDir folder;
+        fs::create_directory(folder.path() / "sub");
+        const std::string target = folder.write("out.PBD", Pattern(5000, 1));
+        fs::create_hard_link(target, folder.file("sub/other.PBD"));
+        const Bytes content = Pattern(size, 6);
 
-    EXPECT_EQ(WriteFileSafely(target, content), std::nullopt);
-    EXPECT_EQ(folder.read("sub/other.PBD"), content);
-    EXPECT_EQ(folder.read("out.PBD"), content);
-    EXPECT_EQ(fs::hard_link_count(target), 2u);
+        EXPECT_EQ(WriteFileSafely(target, content), std::nullopt);
+        EXPECT_EQ(folder.read("sub/other.PBD"), content);
+        EXPECT_EQ(folder.read("out.PBD"), content);
+        EXPECT_EQ(fs::hard_link_count(target), 2u);
+    }
 }
 
 // Makes a socket file at `path` (the socket itself is closed again).
