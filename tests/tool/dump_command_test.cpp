@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
+
 namespace kmission::test {
 namespace {
 
@@ -60,6 +63,23 @@ Bytes mixed_values() {
         .bytes();
 }
 
+std::string Hex(const std::string& bytes) {
+    std::string hex;
+    for (const char c : bytes) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(c));
+        hex += digits;
+    }
+    return hex;
+}
+
+// The directory fields the fixture's record for `name` holds, as dump prints them.
+std::string RecordFields(const std::string& name) {
+    const ArchiveEntry record = fixtures::Record(name, 0, 0, ' ');
+    return ", \"nameField\": \"" + Hex(record.name) + "\", \"aux1\": -123456, \"auxText\": \"" +
+           Hex(record.auxText) + "\", \"aux2\": -2, \"aux3\": 3, \"aux4\": 31420, \"aux5\": -32768";
+}
+
 TEST(DumpCommand, PrintsHandMadeValuesExactly) {
     ScratchDir dir;
     const Bytes first = mixed_values();
@@ -78,15 +98,45 @@ TEST(DumpCommand, PrintsHandMadeValuesExactly) {
     const std::string secondOffset = std::to_string(4 + first.size() + 4);
     EXPECT_EQ(run.out,
               "{\"entries\": [{\"name\": \"values.prd\", \"offset\": 4, \"size\": " +
-                  std::to_string(first.size()) +
+                  std::to_string(first.size()) + RecordFields("values.prd") +
                   ", \"nodes\": [[4, -1, \"6\"], [3, 10, \"ab\xE2\x82\xAC\xC2\x81\\\"\\\\\"], "
                   "[1, -1, \"-5\"], [2, -1, \"0.1\"], [2, -1, \"1E-07\"], "
                   "[2, -1, \"1.234568E+07\"]]}, {\"name\": \"second.prd\", \"offset\": " +
                   secondOffset + ", \"size\": " + std::to_string(second.size()) +
-                  ", \"nodes\": [[3, 1, \"x\"]]}]}\n");
+                  RecordFields("second.prd") + ", \"nodes\": [[3, 1, \"x\"]]}]}\n");
     // The same through a JSON parser: 0x80 is the euro sign, 0x81 the C1 control.
     const QJsonArray nodes = Entries(run)[0].toObject()["nodes"].toArray();
     EXPECT_EQ(nodes[1].toArray()[2].toString(), QString::fromUtf8("ab\xE2\x82\xAC\xC2\x81\"\\"));
+}
+
+TEST(DumpCommand, PrettyOutputShowsOneChangedValueAsOneChangedLine) {
+    ScratchDir dir;
+    const auto archive = [](std::int32_t value) {
+        return fixtures::ArchiveBuilder()
+            .entry("values.prd", fixtures::ValueStream().list(3).integer(value).text("x").bytes())
+            .standard();
+    };
+    WriteBytes(dir.file("a.PBD"), archive(1));
+    WriteBytes(dir.file("b.PBD"), archive(2));
+    const auto lines = [&dir](const std::string& file) {
+        std::vector<std::string> out;
+        std::istringstream in(RunTool({"dump", "--pretty", dir.file(file)}).out);
+        for (std::string line; std::getline(in, line);) {
+            out.push_back(line);
+        }
+        return out;
+    };
+    const std::vector<std::string> a = lines("a.PBD");
+    const std::vector<std::string> b = lines("b.PBD");
+    ASSERT_EQ(a.size(), b.size());
+    std::vector<std::string> changed;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            changed.push_back(a[i] + " | " + b[i]);
+        }
+    }
+    EXPECT_EQ(changed,
+              std::vector<std::string>{"        [1, -1, \"1\"], |         [1, -1, \"2\"],"});
 }
 
 } // namespace

@@ -76,7 +76,9 @@ inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>&
 
 // Runs the tool with `arguments`; standard output and error go to files in a
 // scratch folder so that neither pipe can fill up and stall the child.
-inline ToolRun RunTool(const std::vector<std::string>& arguments) {
+// Standard input is the file `inputPath` when given.
+inline ToolRun RunTool(const std::vector<std::string>& arguments,
+                       const std::string& inputPath = {}) {
     ScratchDir capture;
     const std::string outPath = capture.file("stdout");
     const std::string errPath = capture.file("stderr");
@@ -86,6 +88,9 @@ inline ToolRun RunTool(const std::vector<std::string>& arguments) {
                                      0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
+    if (!inputPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 0, inputPath.c_str(), O_RDONLY, 0);
+    }
     std::vector<std::string> argv{KMISSION_TOOL};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> pointers;

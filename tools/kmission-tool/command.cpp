@@ -16,7 +16,8 @@ Command::Command(std::string name, std::string summary, std::string details,
 std::string Command::usageLine() const {
     std::string line = std::string("Usage: ") + kToolName + " " + name_;
     for (const Option& option : options_) {
-        line += " [--" + option.name + " " + option.valueName + "]";
+        line +=
+            " [--" + option.name + (option.valueName.empty() ? "" : " " + option.valueName) + "]";
     }
     for (const Argument& argument : arguments_) {
         line += " " + argument.name;
@@ -36,7 +37,9 @@ std::string Command::helpText() const {
     }
     std::vector<std::pair<std::string, std::string>> options;
     for (const Option& option : options_) {
-        options.emplace_back("--" + option.name + " " + option.valueName, option.description);
+        options.emplace_back("--" + option.name +
+                                 (option.valueName.empty() ? "" : " " + option.valueName),
+                             option.description);
     }
     options.emplace_back("-h, --help", "Show this help.");
     width = 0;
@@ -71,10 +74,12 @@ int Command::execute(const QStringList& arguments, const Output& output) {
         return kExitOk;
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != static_cast<qsizetype>(arguments_.size())) {
-        output.err << kToolName << " " << name_ << ": expected " << arguments_.size()
-                   << (arguments_.size() == 1 ? " argument" : " arguments") << ", got "
-                   << positional.size() << "\n"
+    const bool variadic = !arguments_.empty() && arguments_.back().name.ends_with("...");
+    const auto declared = static_cast<qsizetype>(arguments_.size());
+    if (variadic ? positional.size() < declared : positional.size() != declared) {
+        output.err << kToolName << " " << name_ << ": expected " << (variadic ? "at least " : "")
+                   << arguments_.size() << (arguments_.size() == 1 ? " argument" : " arguments")
+                   << ", got " << positional.size() << "\n"
                    << usageLine() << "\n";
         return kExitUsage;
     }
@@ -82,7 +87,8 @@ int Command::execute(const QStringList& arguments, const Output& output) {
     for (const Option& option : options_) {
         const QString name = QString::fromStdString(option.name);
         if (parser.isSet(name)) {
-            optionValues_[option.name] = parser.value(name);
+            optionValues_[option.name] =
+                option.valueName.empty() ? QStringList{QString()} : parser.values(name);
         }
     }
     return run(positional, output);
@@ -93,7 +99,12 @@ std::optional<QString> Command::optionValue(const std::string& name) const {
     if (found == optionValues_.end()) {
         return std::nullopt;
     }
-    return found->second;
+    return found->second.back();
+}
+
+QStringList Command::optionValues(const std::string& name) const {
+    const auto found = optionValues_.find(name);
+    return found == optionValues_.end() ? QStringList{} : found->second;
 }
 
 std::string NativePath(const QString& argument) {

@@ -31,14 +31,16 @@ struct Output {
 // the options it declares are then at hand through `optionValue`.
 class Command {
 public:
+    // A name ending in "..." (only the last argument) takes one or more.
     struct Argument {
         std::string name;        // "ARCHIVE"
         std::string description; // one line
     };
-    // An option that takes a value: --NAME VALUE or --NAME=VALUE.
+    // An option that takes a value: --NAME VALUE or --NAME=VALUE, and may be
+    // given more than once; without a value name a switch: --NAME.
     struct Option {
         std::string name;        // "size"
-        std::string valueName;   // "N"
+        std::string valueName;   // "N", or empty for a switch
         std::string description; // one line
     };
 
@@ -59,9 +61,12 @@ public:
 protected:
     virtual int run(const QStringList& arguments, const Output& output) = 0;
 
-    // The value given for the declared option `name`; nothing when it was not
-    // given.
+    // The value given for the declared option `name` (the last one when it was
+    // given more than once); nothing when it was not given.
     std::optional<QString> optionValue(const std::string& name) const;
+    // Every value given for `name`, in command-line order.
+    QStringList optionValues(const std::string& name) const;
+    bool switchSet(const std::string& name) const { return optionValue(name).has_value(); }
 
 private:
     std::string name_;
@@ -69,7 +74,7 @@ private:
     std::string details_;
     std::vector<Argument> arguments_;
     std::vector<Option> options_;
-    std::map<std::string, QString> optionValues_;
+    std::map<std::string, QStringList> optionValues_;
 };
 
 // A native file path from a command-line argument.

@@ -42,43 +42,73 @@ std::string JsonQuote(std::string_view utf8) {
     return out + "\"";
 }
 
+void JsonWriter::newLine(std::size_t depth) {
+    text_ += '\n';
+    text_.append(2 * depth, ' ');
+}
+
 void JsonWriter::beforeValue() {
     if (afterKey_) {
         afterKey_ = false;
         return;
     }
-    if (!firstInScope_.empty()) {
-        if (!firstInScope_.back()) {
-            text_ += ", ";
-        }
-        firstInScope_.back() = false;
+    if (scopes_.empty()) {
+        return;
+    }
+    Scope& scope = scopes_.back();
+    if (!scope.first) {
+        text_ += pretty_ && !scope.inlined ? "," : ", ";
+    }
+    scope.first = false;
+    if (pretty_ && !scope.inlined) {
+        newLine(scopes_.size());
     }
 }
 
-JsonWriter& JsonWriter::beginObject() {
+void JsonWriter::open(char bracket, bool inlined) {
     beforeValue();
-    text_ += '{';
-    firstInScope_.push_back(true);
+    text_ += bracket;
+    const bool insideInline = !scopes_.empty() && scopes_.back().inlined;
+    scopes_.push_back(Scope{true, inlined || insideInline});
+}
+
+void JsonWriter::close(char bracket) {
+    const Scope scope = scopes_.back();
+    scopes_.pop_back();
+    if (pretty_ && !scope.inlined && !scope.first) {
+        newLine(scopes_.size());
+    }
+    text_ += bracket;
+}
+
+JsonWriter& JsonWriter::beginObject() {
+    open('{', false);
     return *this;
 }
 
 JsonWriter& JsonWriter::endObject() {
-    firstInScope_.pop_back();
-    text_ += '}';
+    close('}');
     return *this;
 }
 
 JsonWriter& JsonWriter::beginArray() {
-    beforeValue();
-    text_ += '[';
-    firstInScope_.push_back(true);
+    open('[', false);
+    return *this;
+}
+
+JsonWriter& JsonWriter::beginInlineArray() {
+    open('[', true);
     return *this;
 }
 
 JsonWriter& JsonWriter::endArray() {
-    firstInScope_.pop_back();
-    text_ += ']';
+    close(']');
     return *this;
+}
+
+void JsonWriter::flushTo(std::ostream& out) {
+    out << text_;
+    text_.clear();
 }
 
 JsonWriter& JsonWriter::key(std::string_view name) {

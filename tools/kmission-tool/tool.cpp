@@ -3,6 +3,7 @@
 #include "dump_command.h"
 #include "make_demo_command.h"
 #include "maps_command.h"
+#include "pack_command.h"
 #include "picture_command.h"
 #include "render_command.h"
 #include "resave_command.h"
@@ -14,6 +15,7 @@ namespace kmission::tool {
 std::vector<std::unique_ptr<Command>> AllCommands() {
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<DumpCommand>());
+    commands.push_back(std::make_unique<PackCommand>());
     commands.push_back(std::make_unique<MapsCommand>());
     commands.push_back(std::make_unique<ResaveCommand>());
     commands.push_back(std::make_unique<PictureCommand>());
