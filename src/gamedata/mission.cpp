@@ -83,6 +83,10 @@ MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
         if (stringBudget < 0) {
             return Refusal(OverlapRefusal());
         }
+        if (options.takeEntry) {
+            options.takeEntry(i, tree);
+            tree.nodes = NodeList{ReaderNode{}};
+        }
     }
 
     const int info = FindMissionInfo(mission);

@@ -4,6 +4,7 @@
 #include "message.h"
 #include "reader_tree.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,11 @@ inline constexpr const char* kLoadedMessage = "Loaded!";
 struct MissionReadOptions {
     ParseOptions parse;
     bool requireMissionInfo = true; // false: read any standard archive (the dump command)
+    // When set, each entry is handed over as soon as it is read, with its slot
+    // number, and the mission keeps only its name: a reader that looks at one
+    // entry at a time never holds a large mission whole. Nothing of the
+    // mission's name or maps is found then.
+    std::function<void(std::size_t slot, EntryTree& entry)> takeEntry;
 };
 
 // Reads a mission archive from its bytes as File > Open does. Refusals:

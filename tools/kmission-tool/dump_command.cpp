@@ -27,42 +27,55 @@ DumpCommand::DumpCommand()
               {{"ARCHIVE", "the archive to read (a \"readermp*.PBD\" mission)"}},
               {{"pretty", "", "one value a line, for people and line-by-line comparison"}}) {}
 
+namespace {
+
+void PrintEntry(JsonWriter& json, const ArchiveEntry& record, const NodeList& nodes) {
+    json.beginObject();
+    json.key("name").string(Cp1252ToUtf8(CleanText(record.name)));
+    json.key("offset").integer(record.offset);
+    json.key("size").integer(record.size);
+    json.key(kNameField).string(HexText(record.name));
+    json.key(kAux1).integer(record.aux1);
+    json.key(kAuxText).string(HexText(record.auxText));
+    json.key(kAux2).integer(record.aux2);
+    json.key(kAux3).integer(record.aux3);
+    json.key(kAux4).integer(record.aux4);
+    json.key(kAux5).integer(record.aux5);
+    json.key(kNodes).beginArray();
+    for (std::size_t k = 1; k < nodes.size(); ++k) {
+        json.beginInlineArray()
+            .integer(nodes[k].type())
+            .integer(nodes[k].length())
+            .string(Cp1252ToUtf8(nodes[k].text()))
+            .endArray();
+    }
+    json.endArray().endObject();
+}
+
+} // namespace
+
 int DumpCommand::run(const QStringList& arguments, const Output& output) {
+    const std::string path = NativePath(arguments[0]);
+    // A large mission is never held whole: the archive is read once to learn
+    // whether the editor opens it, entry by entry and forgetting each, and
+    // then once more, printing each entry as it is read.
     MissionReadOptions options;
     options.requireMissionInfo = false;
-    const MissionLoad load = LoadMissionFile(NativePath(arguments[0]), options);
-    PrintMessages(load.messages, output.err);
-    if (load.outcome != LoadOutcome::Loaded) {
+    options.takeEntry = [](std::size_t, EntryTree&) {};
+    const MissionLoad check = LoadMissionFile(path, options);
+    PrintMessages(check.messages, output.err);
+    if (check.outcome != LoadOutcome::Loaded) {
         return kExitRefused;
     }
-    const MissionModel& mission = load.mission;
     JsonWriter json(switchSet("pretty"));
     json.beginObject().key("entries").beginArray();
-    // Entry by entry, so that the text of a large mission is never held whole.
-    for (std::size_t i = 0; i < mission.missionEntries.size(); ++i) {
-        const ArchiveEntry& record = mission.archiveDirectory.at(i);
-        json.beginObject();
-        json.key("name").string(Cp1252ToUtf8(CleanText(record.name)));
-        json.key("offset").integer(record.offset);
-        json.key("size").integer(record.size);
-        json.key(kNameField).string(HexText(record.name));
-        json.key(kAux1).integer(record.aux1);
-        json.key(kAuxText).string(HexText(record.auxText));
-        json.key(kAux2).integer(record.aux2);
-        json.key(kAux3).integer(record.aux3);
-        json.key(kAux4).integer(record.aux4);
-        json.key(kAux5).integer(record.aux5);
-        json.key(kNodes).beginArray();
-        const NodeList& nodes = mission.missionEntries[i].nodes;
-        for (std::size_t k = 1; k < nodes.size(); ++k) {
-            json.beginInlineArray()
-                .integer(nodes[k].type())
-                .integer(nodes[k].length())
-                .string(Cp1252ToUtf8(nodes[k].text()))
-                .endArray();
-        }
-        json.endArray().endObject();
+    options.takeEntry = [&](std::size_t slot, EntryTree& entry) {
+        PrintEntry(json, check.mission.archiveDirectory.at(slot), entry.nodes);
         json.flushTo(output.out);
+    };
+    if (LoadMissionFile(path, options).outcome != LoadOutcome::Loaded) {
+        output.err << kToolName << ": " << path << " changed while it was read\n";
+        return kExitRefused;
     }
     json.endArray().endObject();
     json.flushTo(output.out);
