@@ -130,16 +130,15 @@ void PropertiesWindow::changeValue(int row) {
     };
     const std::string answer =
         dialogs_.inputBox("Value to Change " + letter, letter, node().text());
-    // The answer is stored as typed: painting, picking and saving read it as
-    // a number, where a text without one counts as 0. The selection is checked
-    // again, as the mission may have changed while the question was open.
-    if (!answer.empty() && SelectionIsUnit(state_) && !state_.loadInProgress) {
-        const std::string before(node().text());
-        node().setText(answer);
+    // The selection is checked again, as the mission may have changed while
+    // the question was open.
+    const std::optional<std::string> before =
+        SelectionIsUnit(state_) ? std::optional<std::string>(node().text()) : std::nullopt;
+    if (!state_.loadInProgress && ChangeUnitValue(state_, row, answer)) {
         QLabel* rowLabels[] = {lblX_, lblY_, lblZ_};
         rowLabels[row]->setText(platform::FromCp1252(answer));
         history_.record(new ChangeUnitValueCommand(
-            history_, {{state_.selectedEntry, RowNode(state_, row), before, answer}}));
+            history_, {{state_.selectedEntry, RowNode(state_, row), *before, answer}}));
     }
     emit viewChanged();
 }

@@ -100,4 +100,12 @@ int RowNode(const EditorState& state, int row) {
     return state.selectedNode + kRowOffsets[row];
 }
 
+bool ChangeUnitValue(EditorState& state, int row, std::string_view answer) {
+    if (answer.empty() || !SelectionIsUnit(state)) {
+        return false;
+    }
+    SelectedNodes(state)[static_cast<std::size_t>(RowNode(state, row))].setText(answer);
+    return true;
+}
+
 } // namespace kmission

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kmission {
 
@@ -63,5 +64,11 @@ void SetNodeShift(EditorState& state, float x, float z, float grabX, float grabZ
 // The node of the selected unit that properties row `row` (0 X, 1 Y, 2 Z)
 // edits: k + 4, k + 6, k + 5.
 int RowNode(const EditorState& state, int row);
+
+// The ".." button of properties row `row`: the answer is stored as typed in
+// the row's node (painting, picking and saving read it as a number, where a
+// text without one counts as 0). An empty answer is a cancel, and nothing is
+// written when the selection is not a unit. Returns whether the node changed.
+bool ChangeUnitValue(EditorState& state, int row, std::string_view answer);
 
 } // namespace kmission

@@ -86,6 +86,11 @@ JsonWriter& JsonWriter::beginObject() {
     return *this;
 }
 
+JsonWriter& JsonWriter::beginInlineObject() {
+    open('{', true);
+    return *this;
+}
+
 JsonWriter& JsonWriter::endObject() {
     close('}');
     return *this;

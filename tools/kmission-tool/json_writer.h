@@ -21,8 +21,9 @@ public:
     JsonWriter& beginObject();
     JsonWriter& endObject();
     JsonWriter& beginArray();
-    // An array whose elements stay on one line, also in pretty output.
+    // An array or object whose contents stay on one line, also in pretty output.
     JsonWriter& beginInlineArray();
+    JsonWriter& beginInlineObject();
     JsonWriter& endArray();
     JsonWriter& key(std::string_view name);
     JsonWriter& string(std::string_view utf8);

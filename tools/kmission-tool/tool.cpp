@@ -1,12 +1,15 @@
 #include "tool.h"
 
 #include "dump_command.h"
+#include "env_command.h"
 #include "make_demo_command.h"
 #include "maps_command.h"
 #include "pack_command.h"
 #include "picture_command.h"
 #include "render_command.h"
 #include "resave_command.h"
+#include "set_command.h"
+#include "units_command.h"
 
 #include <algorithm>
 
@@ -16,6 +19,9 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<DumpCommand>());
     commands.push_back(std::make_unique<PackCommand>());
+    commands.push_back(std::make_unique<EnvCommand>());
+    commands.push_back(std::make_unique<SetCommand>());
+    commands.push_back(std::make_unique<UnitsCommand>());
     commands.push_back(std::make_unique<MapsCommand>());
     commands.push_back(std::make_unique<ResaveCommand>());
     commands.push_back(std::make_unique<PictureCommand>());
