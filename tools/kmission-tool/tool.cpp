@@ -1,5 +1,6 @@
 #include "tool.h"
 
+#include "diff_command.h"
 #include "dump_command.h"
 #include "env_command.h"
 #include "make_demo_command.h"
@@ -22,6 +23,7 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(std::make_unique<EnvCommand>());
     commands.push_back(std::make_unique<SetCommand>());
     commands.push_back(std::make_unique<UnitsCommand>());
+    commands.push_back(std::make_unique<DiffCommand>());
     commands.push_back(std::make_unique<MapsCommand>());
     commands.push_back(std::make_unique<ResaveCommand>());
     commands.push_back(std::make_unique<PictureCommand>());
