@@ -146,6 +146,7 @@ TEST(SetCommand, RefusesAndWritesNothing) {
          "the name must be a text of windows-1252 characters, not empty."},
         {{"--name", "x"}, noInfo, 1, "KMission: Built in Mission not available to edit!"},
         {{"--x", "1"}, small, 2, "--x, --y and --z need --unit"},
+        {{"--unit", "player_1"}, small, 2, "--unit needs --x, --y or --z"},
         {{}, small, 2, "nothing to change"},
     };
     for (const Case& c : cases) {

@@ -5,7 +5,8 @@
 namespace kmission::test {
 namespace {
 
-const std::vector<std::string> kCommands{"dump", "maps", "resave", "picture", "make-demo"};
+const std::vector<std::string> kCommands{"dump", "pack", "env",    "set",     "units",
+                                         "diff", "maps", "resave", "picture", "make-demo"};
 
 TEST(Tool, RefusesBadCommandLinesWithUsage) {
     const std::vector<std::vector<std::string>> lines{
@@ -15,6 +16,9 @@ TEST(Tool, RefusesBadCommandLinesWithUsage) {
         {"dump", "a.PBD", "b.PBD"},
         {"dump", "--frobnicate", "a.PBD"},
         {"resave", "in.PBD"},
+        {"pack", "in.json"},
+        {"set", "--name", "x"},
+        {"diff", "a.PBD"},
         {"picture", "rimage.pbd", "dunes"},
         {"make-demo"},
     };

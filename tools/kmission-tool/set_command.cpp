@@ -192,6 +192,9 @@ int SetCommand::run(const QStringList& arguments, const Output& output) {
     if (!optionValue("unit") && (optionValue("x") || optionValue("y") || optionValue("z"))) {
         return usage("--x, --y and --z need --unit");
     }
+    if (optionValue("unit") && !optionValue("x") && !optionValue("y") && !optionValue("z")) {
+        return usage("--unit needs --x, --y or --z");
+    }
     if (!optionValue("name") && !optionValue("env") && !optionValue("unit")) {
         return usage("nothing to change: give --name, --env or --unit");
     }
