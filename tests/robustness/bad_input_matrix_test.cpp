@@ -1028,6 +1028,12 @@ TEST_P(BadInputMatrix, EndsWithItsMessageWithinTheLimits) {
         EXPECT_EQ(resave.exitCode, 0) << resave.err;
         EXPECT_EQ(folder_.read("again.PBD"), folder_.read(c.outName));
     }
+    // The rows name entries by name, place, size and values; the directory
+    // fields dump prints between size and values are the fixture's own.
+    for (std::size_t at = shown.find(", \"nameField\": "); at != std::string::npos;
+         at = shown.find(", \"nameField\": ", at)) {
+        shown.erase(at, shown.find(", \"nodes\": ", at) - at);
+    }
     for (const std::string& text : c.out) {
         EXPECT_NE(shown.find(text), std::string::npos) << text << "\nnot in:\n"
                                                        << shown.substr(0, 2000);
