@@ -213,7 +213,10 @@ int SetCommand::run(const QStringList& arguments, const Output& output) {
         }
     }
     if (const auto unit = optionValue("unit")) {
-        change.unit = CodePage(*unit).value_or("");
+        change.unit = CodePage(*unit);
+        if (!change.unit) {
+            refusal = "the unit name must be a text of windows-1252 characters.";
+        }
         const char* rows[] = {"x", "y", "z"};
         for (std::size_t row = 0; row < 3; ++row) {
             if (const auto value = optionValue(rows[row])) {
