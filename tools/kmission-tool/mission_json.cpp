@@ -1,6 +1,7 @@
 #include "mission_json.h"
 
 #include "codepage.h"
+#include "number_text.h"
 #include "text.h"
 
 #include <QJsonArray>
@@ -98,8 +99,15 @@ ReaderNode NodeFromJson(const QJsonValue& value, const std::string& where) {
                       " (1 integer, 2 float, 3 string, 4 list).");
     }
     const auto length = IntegerMember(triple[1], where + ": the length", INT32_MIN, INT32_MAX);
+    std::string text = CodePageText(triple[2], where + ": the text");
+    // Numbers as dump prints them; the texts of the floats that are not
+    // finite stand for themselves.
+    const bool nonFinite = text == "INF" || text == "-INF" || text == "NAN" || text == "-NAN";
+    if (type != kNodeString && !IsNumberText(text) && !(type == kNodeFloat && nonFinite)) {
+        throw Refusal(where + ": \"" + Cp1252ToUtf8(text) + "\" is not a number.");
+    }
     return ReaderNode(static_cast<std::int32_t>(type), static_cast<std::int32_t>(length),
-                      CodePageText(triple[2], where + ": the text"));
+                      std::move(text));
 }
 
 void EntryFromJson(const QJsonValue& value, std::size_t index, MissionModel& mission) {

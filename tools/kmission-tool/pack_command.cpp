@@ -19,9 +19,9 @@ PackCommand::PackCommand()
           "archive X, \"pack\" of \"dump X\" writes exactly the bytes File > Save\n"
           "writes for X. The JSON may be edited by hand: \"name\" must stay the\n"
           "cleaned text of \"nameField\", \"offset\" and \"size\" are not read, and\n"
-          "number texts are read as the editor reads them. Anything else that does\n"
-          "not fit is refused with a message naming the entry and node, and nothing\n"
-          "is written.",
+          "the text of a number must be a number (\"INF\", \"-INF\", \"NAN\" and\n"
+          "\"-NAN\" for floats too) that fits its type. Anything that does not fit is\n"
+          "refused with a message naming the entry and node, and nothing is written.",
           {{"JSON", "the JSON file, or - for standard input"}, {"OUT", "the archive to write"}}) {}
 
 namespace {

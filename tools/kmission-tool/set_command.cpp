@@ -6,10 +6,10 @@
 #include "message_output.h"
 #include "mission_name.h"
 #include "mission_save.h"
+#include "number_text.h"
 #include "units_command.h"
 
 #include <array>
-#include <regex>
 
 namespace kmission::tool {
 
@@ -52,11 +52,6 @@ struct MissionChange {
     std::optional<std::string> unit;
     std::array<std::optional<std::string>, 3> rows; // X, Y, Z
 };
-
-bool IsNumberText(const std::string& text) {
-    static const std::regex number(R"([+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?)");
-    return std::regex_match(text, number);
-}
 
 // `utf8` in the game's code page, or nothing when it holds a character the
 // code page does not have.
