@@ -11,11 +11,10 @@ namespace kmission::tool {
 std::string EnvironmentMemberList() {
     std::string list;
     for (const EnvironmentMember& member : EnvironmentMembers()) {
-        list += "  " + std::string(member.name);
+        list += (list.empty() ? "  " : "\n  ") + std::string(member.name);
         if (member.controls.size() > 1) {
             list += " (" + std::to_string(member.controls.size()) + " values)";
         }
-        list += "\n";
     }
     return list;
 }
@@ -30,7 +29,7 @@ EnvCommand::EnvCommand()
               "\"fog.horizon\" the chosen entry, \"hormain\" or \"horblack\", or null.\n"
               "The members:\n" +
                   EnvironmentMemberList() +
-                  "Messages the editor would show go to standard error as \"TITLE: TEXT\".",
+                  "\nMessages the editor would show go to standard error as \"TITLE: TEXT\".",
               {{"ARCHIVE", "the mission archive"}}) {}
 
 int EnvCommand::run(const QStringList& arguments, const Output& output) {

@@ -6,7 +6,8 @@
 
 namespace kmission::tool {
 
-// The members of the environment, one a line, for the help texts.
+// The members of the environment, one a line (no line feed after the last),
+// for the help texts.
 std::string EnvironmentMemberList();
 
 class EnvCommand : public Command {
