@@ -160,6 +160,25 @@ TEST(ReadMission, AnyArchiveLoadsWhenNoInfoEntryIsRequired) {
     EXPECT_EQ(load.mission.missionEntryCount(), 1);
 }
 
+// A reader that takes each entry as it is read gets them all, in order, while
+// the mission keeps only their names.
+TEST(ReadMission, HandsOverEachEntryWhenAskedTo) {
+    const MissionLoad whole = ReadMission(Mission().standard());
+    std::vector<std::pair<std::size_t, NodeList>> taken;
+    MissionReadOptions options;
+    options.takeEntry = [&taken](std::size_t slot, EntryTree& entry) {
+        taken.emplace_back(slot, entry.nodes);
+    };
+    const MissionLoad load = ReadMission(Mission().standard(), options);
+    ASSERT_EQ(load.outcome, LoadOutcome::Loaded);
+    ASSERT_EQ(taken.size(), 3u);
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(taken[i], std::make_pair(i, whole.mission.missionEntries[i].nodes));
+        EXPECT_EQ(load.mission.missionEntries[i].name, whole.mission.missionEntries[i].name);
+        EXPECT_EQ(load.mission.missionEntries[i].nodeCount(), 0);
+    }
+}
+
 TEST(ReadMission, LaterInfoEntryIsTheMissionInfo) {
     ArchiveBuilder archive;
     archive.entry("mpinfo.prd", MissionInfo("Early", {"dunes"}))
