@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file desktop-file-utils appstream lintian shared-mime-info
+bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file desktop-file-utils appstream lintian shared-mime-info libglib2.0-bin
 
 build=build/deb
 # Debian's own compiler and linker flags, with all its hardening.
@@ -28,6 +28,17 @@ dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
 lintian --fail-on error --tag-display-limit 0 "$deb"
+
+# A file manager's view of the installed package: with the package's files as
+# the only data folder and its programs on the PATH, and the caches dpkg's
+# triggers would build, KMission opens missions.
+update-mime-database "$root/usr/share/mime"
+update-desktop-database "$root/usr/share/applications"
+handler=$(env PATH="$root/usr/bin:$PATH" XDG_DATA_DIRS="$root/usr/share" \
+    XDG_DATA_HOME="$root/home" XDG_CONFIG_HOME="$root/config" XDG_CONFIG_DIRS="$root/config" \
+    gio mime application/x-korvane3-mission 2>/dev/null)
+echo "$handler"
+grep -q "^Default application.*io.github.kmission.KMission.desktop" <<<"$handler"
 
 ctest --test-dir "$build" --output-on-failure -R 'PackageTest|ThumbnailerTest'
 echo "Built and checked: $deb"

@@ -33,6 +33,10 @@ public:
     // window beside it.
     void startUp();
 
+    // File > Open after the dialog: opens the mission at `path` (a native path,
+    // or a Windows path in the game's prefix) with File > Open's messages.
+    void openMissionFile(const std::string& path);
+
     EditorState& state() { return state_; }
     MapView* mapView() const { return picture1_; }
     const QImage& mapSurface() const { return mapSurface_; }

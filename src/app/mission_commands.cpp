@@ -51,10 +51,16 @@ void KMission::openMission() {
     const auto path = dialogs_.openFile(
         PbdDialog("Open PBD", state_.dataDir,
                   platform::kFileMustExist | platform::kPathMustExist | platform::kHideReadOnly));
-    if (!path) {
+    if (path) {
+        openMissionFile(*path);
+    }
+}
+
+void KMission::openMissionFile(const std::string& path) {
+    if (state_.loadInProgress) {
         return;
     }
-    if (!platform::FileExists(*path)) {
+    if (!platform::FileExists(path)) {
         dialogs_.showMessage(Message{"Bad Path!"});
         return;
     }
@@ -63,7 +69,7 @@ void KMission::openMission() {
     platform::SetWaitCursor();
     MissionReadOptions options;
     options.parse.yield = [this] { letEventsRun(); };
-    MissionLoad load = LoadMissionFile(platform::ToNativePath(*path), options);
+    MissionLoad load = LoadMissionFile(platform::ToNativePath(path), options);
     state_.loadInProgress = false;
     platform::SetDefaultCursor();
     // The window was closed while the file was read: the program is ending,

@@ -149,6 +149,28 @@ TEST_F(MissionCommandsTest, RefusedFilesKeepTheOpenMission) {
     EXPECT_EQ(state_.mission, before);
 }
 
+// `kmission PATH` opens PATH as File > Open does once the user has chosen it.
+TEST_F(MissionCommandsTest, OpeningAPathIsFileOpenWithoutTheDialog) {
+    openMission(pbd("readermp01.PBD"));
+    const QString title = window_->windowTitle();
+    const MissionModel opened = state_.mission;
+    struct Case {
+        std::string path;
+        std::vector<std::string> messages;
+    };
+    for (const Case& c : {Case{folder_.path().toStdString() + "/missing.PBD", {"Bad Path!"}},
+                          Case{pbd("readermp01.PBD"), {"Loaded!"}}}) {
+        SCOPED_TRACE(c.path);
+        resetMessages();
+        window_->setWindowTitle("");
+        window_->openMissionFile(c.path);
+        EXPECT_TRUE(dialogs_.fileRequests().empty());
+        EXPECT_EQ(messageTexts(), c.messages);
+    }
+    EXPECT_EQ(window_->windowTitle(), title);
+    EXPECT_EQ(state_.mission, opened);
+}
+
 TEST_F(MissionCommandsTest, ArchiveWithoutMissionInfoLeavesNoMissionOpen) {
     openMission(pbd("readermp01.PBD"));
     const QString title = window_->windowTitle();

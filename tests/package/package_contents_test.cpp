@@ -86,7 +86,9 @@ TEST_F(PackageTest, TheMenuEntryNamesTheProgramAndAnIconOfEverySize) {
     QFile desktop(installed(QString("share/applications/%1.desktop").arg(kAppId)));
     ASSERT_TRUE(desktop.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromUtf8(desktop.readAll()).split('\n');
-    EXPECT_TRUE(lines.contains("Exec=kmission"));
+    // A double-click on a mission in the file manager opens it.
+    EXPECT_TRUE(lines.contains("Exec=kmission %f"));
+    EXPECT_TRUE(lines.contains("MimeType=application/x-korvane3-mission;"));
     EXPECT_TRUE(lines.contains("TryExec=kmission"));
     EXPECT_TRUE(lines.contains(QString("Icon=%1").arg(kAppId)));
 
