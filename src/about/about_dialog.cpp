@@ -1,5 +1,6 @@
 #include "about_dialog.h"
 
+#include "fit_text.h"
 #include "native_path.h"
 #include "registry.h"
 #include "start_program.h"
@@ -87,6 +88,7 @@ AboutDialog::AboutDialog(platform::Dialogs& dialogs, QWidget* owner)
         QString("Version %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision),
         DesignRect(1050, 780, 3885, 225));
     setTabOrder(ok, sysInfo);
+    platform::FitTexts(this);
 }
 
 // The etched separator: a grey line with a white line of two pixels under it.

@@ -4,6 +4,7 @@
 #include "app_icon.h"
 #include "environment_dialog.h"
 #include "environment_windows.h"
+#include "fit_text.h"
 #include "map_mouse.h"
 #include "map_view.h"
 #include "mission_history.h"
@@ -19,10 +20,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
-#include <QStyleOptionButton>
-
-#include <algorithm>
 
 namespace kmission {
 
@@ -30,30 +27,6 @@ using platform::DesignRect;
 using platform::Px;
 
 namespace {
-
-constexpr qreal kSmallestCaptionPoints = 6;
-
-// The design's buttons were sized for a smaller system font than a desktop's
-// usual one. When a caption does not fit, all buttons get one smaller font,
-// so that none is cut off and they still look alike.
-void FitCaptions(const QList<QPushButton*>& buttons) {
-    QFont font = buttons.first()->font();
-    const auto fits = [&](QPushButton* button) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = button->text();
-        const QRect room =
-            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        return QFontMetrics(font).horizontalAdvance(button->text()) <= room.width();
-    };
-    while (font.pointSizeF() > kSmallestCaptionPoints &&
-           !std::all_of(buttons.begin(), buttons.end(), fits)) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    }
-    for (QPushButton* button : buttons) {
-        button->setFont(font);
-    }
-}
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
     auto* button = new QPushButton(caption, parent);
@@ -132,7 +105,7 @@ void KMission::buildControls() {
     // Node Shift is part of the design but hidden; nothing shows it.
     command2_ = MakeButton(client, "Command2", "Node Shift", DesignRect(7740, 0, 1155, 315));
     command2_->hide();
-    FitCaptions({cmdZoomOut_, cmdZoomIn_, command1_, command2_});
+    platform::FitTexts(client);
 
     setTabOrder(picture1_, cmdZoomOut_);
     setTabOrder(cmdZoomOut_, cmdZoomIn_);

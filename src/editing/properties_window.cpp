@@ -1,6 +1,7 @@
 #include "properties_window.h"
 
 #include "change_unit_value_command.h"
+#include "fit_text.h"
 #include "mission_history.h"
 #include "qt_text.h"
 #include "twips.h"
@@ -77,6 +78,7 @@ PropertiesWindow::PropertiesWindow(EditorState& state, platform::Dialogs& dialog
         change->setAutoDefault(false);
         connect(change, &QPushButton::clicked, this, [this, row] { changeValue(row); });
     }
+    platform::FitTexts(this);
 }
 
 // The window is shown first: only then does the window system know the size

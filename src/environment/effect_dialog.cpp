@@ -1,5 +1,6 @@
 #include "effect_dialog.h"
 
+#include "fit_text.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -75,6 +76,7 @@ EffectDialog::EffectDialog(const EffectLayout& layout, const bool& closing, QWid
     for (const ControlLayout& control : layout.controls) {
         MakeControl(control, this);
     }
+    platform::FitTexts(this);
 }
 
 QWidget* EffectDialog::control(const char* name, int index) const {

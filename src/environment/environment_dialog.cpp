@@ -1,5 +1,6 @@
 #include "environment_dialog.h"
 
+#include "fit_text.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -86,6 +87,7 @@ EnvironmentDialog::EnvironmentDialog(QWidget* owner)
     QPushButton* cmdCancel =
         MakeButton(this, "cmdCancel", "Cancel", DesignRect(2040, 4560, 855, 375));
     connect(cmdCancel, &QPushButton::clicked, this, &EnvironmentDialog::cancelClicked);
+    platform::FitTexts(this);
 }
 
 void EnvironmentDialog::addListEntry(const QString& entry) {
