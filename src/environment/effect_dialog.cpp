@@ -89,9 +89,7 @@ QWidget* EffectDialog::control(const char* name, int index) const {
     return nullptr;
 }
 
-void EffectDialog::reject() {
-    close();
-}
+void EffectDialog::reject() {}
 
 void EffectDialog::closeEvent(QCloseEvent* event) {
     if (!closing_) {

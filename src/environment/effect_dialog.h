@@ -19,7 +19,7 @@ public:
     // when the dialog has none.
     QWidget* control(const char* name, int index = -1) const;
 
-    // Escape does what the close button does.
+    // Only the close box dismisses the dialog: Escape does nothing.
     void reject() override;
 
 protected:

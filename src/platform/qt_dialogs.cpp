@@ -103,9 +103,13 @@ std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request)
 }
 
 std::optional<std::string> QtDialogs::runFileDialog(const FileDialogRequest& request, bool save) {
-    const std::string folder = ToNativePath(request.initialFolder);
+    // The folder as the user knows it: "~/Games/korvane/pbd" rather than the
+    // way through the prefix's drive link ("prefix/dosdevices/z:/...").
+    const QString folder =
+        QFile::decodeName(QByteArray::fromStdString(ToNativePath(request.initialFolder)));
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
     CommonFileDialog dialog(parent_, FromCp1252(request.title),
-                            QFile::decodeName(QByteArray::fromStdString(folder)));
+                            realFolder.isEmpty() ? folder : realFolder);
 #ifndef _WIN32
     // The desktop's dialogs match patterns with letter case; Qt's own can be
     // told not to.

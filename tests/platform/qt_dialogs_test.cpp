@@ -241,7 +241,8 @@ TEST_F(QtFileDialogsTest, OpenDialogShowsTheGameFilesWhateverTheirCase) {
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
-        EXPECT_EQ(fs::path(dialog->directory().canonicalPath().toStdString()), fs::canonical(pbd_));
+        // The real folder, not the way through the prefix's drive link.
+        EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), fs::canonical(pbd_));
         listed = ListedNames(dialog, 3);
         TypeFileName(dialog, "READERMP01.PBD");
         PressAccept(dialog);
