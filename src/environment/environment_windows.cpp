@@ -5,6 +5,7 @@
 #include "environment_dialog.h"
 #include "mission_history.h"
 #include "qt_text.h"
+#include "window_placement.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -75,6 +76,10 @@ void EnvironmentWindows::display(const QString& entry) {
     EffectDialog* dialog = effects_[KeyIndex(*effect)];
     if (dialog == nullptr) {
         return;
+    }
+    // Beside the environment dialog, whose list and boxes stay in sight.
+    if (!dialog->isVisible()) {
+        platform::MoveBeside(*dialog, *environment_);
     }
     dialog->show();
     dialog->raise();

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -463,6 +464,19 @@ TEST_F(EnvironmentWindowsTest, DisplayShowsTheSelectedEffectOnly) {
     display(5);
     EXPECT_TRUE(windows_->effectDialog(EnvironmentKey::GlobalWind)->isVisible());
     EXPECT_TRUE(rain->isVisible());
+}
+
+TEST_F(EnvironmentWindowsTest, EffectDialogsOpenBesideTheEnvironmentDialogOnItsScreen) {
+    open(test::FullEnvironment().nodes());
+    for (int row = 0; row < 6; ++row) {
+        SCOPED_TRACE(row);
+        display(row);
+        const EffectDialog* shown =
+            windows_->effectDialog(kEffectKeys[static_cast<std::size_t>(row)]);
+        ASSERT_TRUE(shown->isVisible());
+        EXPECT_FALSE(shown->frameGeometry().intersects(environment()->frameGeometry()));
+        EXPECT_TRUE(environment()->screen()->availableGeometry().contains(shown->frameGeometry()));
+    }
 }
 
 TEST_F(EnvironmentWindowsTest, ClosedEffectDialogKeepsWhatWasTyped) {
