@@ -68,6 +68,7 @@ RenderResult RenderMissionView(const std::string& dataDir, const std::string& ar
     PaintMapView(painter, state, maps.surface, viewSize, background);
     painter.end();
     result.ok = true;
+    result.mapShown = state.mapLoaded;
     return result;
 }
 

@@ -12,6 +12,7 @@ struct RenderResult {
     QImage image;      // 640 x 480, RGB32; null when `ok` is false
     Messages messages; // everything the editor would have shown, in order, without "Loaded!"
     bool ok = false;
+    bool mapShown = false; // a map of the mission was found and drawn under it
 };
 
 // The map view as the editor shows it right after start-up and File > Open of

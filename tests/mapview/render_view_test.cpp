@@ -79,6 +79,7 @@ protected:
 TEST_F(RenderMissionViewTest, PaintsTheMissionOnItsMap) {
     const RenderResult result = Render(Mission({"Dunes"}));
     ASSERT_TRUE(result.ok);
+    EXPECT_TRUE(result.mapShown);
     EXPECT_TRUE(result.messages.empty());
     ASSERT_EQ(result.image.size(), QSize(640, 480));
     EXPECT_EQ(RgbAt(result.image, 0, 0), kBorderOuterShadow);
@@ -96,6 +97,7 @@ TEST_F(RenderMissionViewTest, PaintsTheMissionOnItsMap) {
 TEST_F(RenderMissionViewTest, AMissionWithoutAKnownMapShowsTheBackground) {
     const RenderResult result = Render(Mission({"atlantis"}));
     ASSERT_TRUE(result.ok);
+    EXPECT_FALSE(result.mapShown);
     EXPECT_TRUE(result.messages.empty());
     EXPECT_EQ(RgbAt(result.image, 320, 240), kButtonFace);
     EXPECT_EQ(RgbAt(result.image, 52, 300), kButtonFace);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QSet>
@@ -74,14 +75,27 @@ TEST_F(ThumbnailerTest, FindsTheGameBesideAMissionWhosePathHasSpacesAndQuotes) {
     EXPECT_EQ(QImage(out).size(), QSize(128, 96));
 }
 
-TEST_F(ThumbnailerTest, WritesNothingForAMissionAwayFromItsGame) {
+// The file manager then shows the file type's icon.
+TEST_F(ThumbnailerTest, WritesNothingWithoutTheGamesFilesBesideTheMission) {
     const QString lonely = work_.path() + "/readermp09.PBD";
     ASSERT_TRUE(QFile::copy(game() + "/pbd/readermp01.PBD", lonely));
-    const QString out = work_.path() + "/preview.png";
-    const ProcessResult run = thumbnail(128, lonely, out);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("Bad Path!")) << run.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(out));
+    const QString foreignReader = work_.path() + "/other/readermp01.PBD";
+    ASSERT_TRUE(QDir().mkpath(work_.path() + "/other"));
+    ASSERT_TRUE(QFile::copy(game() + "/pbd/readermp01.PBD", foreignReader));
+    // An archive of the game, but not its "reader.pbd": no map catalogue.
+    ASSERT_TRUE(QFile::copy(game() + "/pbd/readermp02.PBD", work_.path() + "/other/reader.pbd"));
+    struct Case {
+        QString mission;
+        const char* says;
+    };
+    for (const Case& c : {Case{lonely, "Bad Path!"}, Case{foreignReader, "no preview"}}) {
+        SCOPED_TRACE(c.mission.toStdString());
+        const QString out = work_.path() + "/preview.png";
+        const ProcessResult run = thumbnail(128, c.mission, out);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
 }
 
 } // namespace

@@ -19,7 +19,9 @@ RenderCommand::RenderCommand()
               "editor's File > Open does and writes the 640 x 480 map view the editor then\n"
               "shows to OUT as PNG. The editor's messages are printed as they appear.\n"
               "With --size the view is scaled smoothly to fit N x N pixels, keeping its\n"
-              "proportions, as file managers want their previews.",
+              "proportions, as file managers want their previews; a view without a map\n"
+              "is then no preview, and nothing is written (exit 1), so that the file\n"
+              "manager shows the file type's icon.",
               {{"DATADIR", "the game's data folder"},
                {"ARCHIVE", "the mission archive"},
                {"OUT", "the PNG file to write"}},
@@ -41,6 +43,12 @@ int RenderCommand::run(const QStringList& arguments, const Output& output) {
         RenderMissionView(NativePath(arguments[0]), NativePath(arguments[1]));
     PrintMessages(result.messages, output.err);
     if (!result.ok) {
+        return kExitRefused;
+    }
+    // The "reader.pbd" beside the mission is not the game's, or lacks its map.
+    if (size != 0 && !result.mapShown) {
+        output.err << kToolName << " render: no map of the mission in \""
+                   << arguments[0].toStdString() << "\", no preview\n";
         return kExitRefused;
     }
     const QImage image =
