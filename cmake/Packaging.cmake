@@ -6,7 +6,9 @@
 set(KMISSION_DEB_DIR ${PROJECT_BINARY_DIR}/deb)
 
 add_subdirectory(${PROJECT_SOURCE_DIR}/packaging ${PROJECT_BINARY_DIR}/packaging)
-add_subdirectory(${PROJECT_SOURCE_DIR}/tests/package ${PROJECT_BINARY_DIR}/tests/package)
+if(KMISSION_TESTS)
+    add_subdirectory(${PROJECT_SOURCE_DIR}/tests/package ${PROJECT_BINARY_DIR}/tests/package)
+endif()
 
 set(KMISSION_PACKAGE_MAINTAINER "The KMission developers <kmission@users.noreply.github.com>"
     CACHE STRING "Maintainer named in the Debian package")

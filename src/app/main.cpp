@@ -10,6 +10,10 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr const char* kVersion = "0.5.1";
@@ -29,6 +33,13 @@ int main(int argc, char* argv[]) {
     const kmission::StartRequest request =
         kmission::ParseCommandLine(Arguments(argc, argv), kVersion);
     if (!request.startEditor) {
+#ifdef _WIN32
+        // A windowed program has no console: print into the one it was started from.
+        if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+            std::freopen("CONOUT$", "w", stdout);
+            std::freopen("CONOUT$", "w", stderr);
+        }
+#endif
         std::fputs(request.output.toLocal8Bit().constData(),
                    request.outputIsError ? stderr : stdout);
         return request.exitCode;
