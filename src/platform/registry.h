@@ -48,9 +48,9 @@ public:
 
 // An opened registry key, closed when the object goes (RegOpenKeyExA /
 // RegCloseKey). A key that is not open answers every query with
-// kRegistryFileNotFound. A key that does not exist under "Software\" is also
-// looked for in the 32-bit view ("Software\Wow6432Node\"), where a 32-bit
-// installer puts it on a 64-bit system.
+// kRegistryFileNotFound. A key is first looked for in the 32-bit view
+// ("Software\Wow6432Node\" on a 64-bit system), where the game's 32-bit
+// installer puts it, and then in the 64-bit view.
 class RegistryKey final : public RegistryValueReader {
 public:
     RegistryKey() = default;

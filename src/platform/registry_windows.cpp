@@ -34,11 +34,11 @@ std::int32_t RegistryKey::open(RegistryRoot root, std::string_view path, std::ui
     close();
     const std::string name(path);
     HKEY key = nullptr;
-    LONG result = RegOpenKeyExA(RootHandle(root), name.c_str(), 0, access, &key);
+    // The game's installer is a 32-bit program and wrote its keys into the
+    // 32-bit view; the 64-bit view is the fallback.
+    LONG result = RegOpenKeyExA(RootHandle(root), name.c_str(), 0, access | KEY_WOW64_32KEY, &key);
     if (result == ERROR_FILE_NOT_FOUND) {
-        // A 64-bit build sees the 64-bit view first; a 32-bit installer wrote
-        // its keys into the other one.
-        result = RegOpenKeyExA(RootHandle(root), name.c_str(), 0, access | KEY_WOW64_32KEY, &key);
+        result = RegOpenKeyExA(RootHandle(root), name.c_str(), 0, access | KEY_WOW64_64KEY, &key);
     }
     if (result == ERROR_SUCCESS) {
         handle_ = key;

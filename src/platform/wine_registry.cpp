@@ -459,16 +459,16 @@ std::optional<WineRegistryKey> ReadWineRegistryKey(std::string_view fileText,
 
 std::optional<WineRegistryKey> FindWineRegistryKey(std::string_view fileText,
                                                    std::string_view keyPath) {
-    if (auto key = ReadWineRegistryKey(fileText, keyPath)) {
-        return key;
-    }
     constexpr std::string_view kSoftware = "software\\";
-    if (FoldCase(keyPath.substr(0, kSoftware.size())) != kSoftware) {
-        return std::nullopt;
+    if (FoldCase(keyPath.substr(0, kSoftware.size())) == kSoftware) {
+        const std::string redirected = std::string(keyPath.substr(0, kSoftware.size())) +
+                                       "Wow6432Node\\" +
+                                       std::string(keyPath.substr(kSoftware.size()));
+        if (auto key = ReadWineRegistryKey(fileText, redirected)) {
+            return key;
+        }
     }
-    const std::string redirected = std::string(keyPath.substr(0, kSoftware.size())) +
-                                   "Wow6432Node\\" + std::string(keyPath.substr(kSoftware.size()));
-    return ReadWineRegistryKey(fileText, redirected);
+    return ReadWineRegistryKey(fileText, keyPath);
 }
 
 } // namespace kmission::platform

@@ -45,9 +45,10 @@ struct WineRegistryKey {
 std::optional<WineRegistryKey> ReadWineRegistryKey(std::string_view fileText,
                                                    std::string_view keyPath);
 
-// As ReadWineRegistryKey, but a key under "Software\" that does not exist is
-// also looked for under "Software\Wow6432Node\", where Wine keeps the keys that
-// 32-bit programs write in a 64-bit prefix.
+// As ReadWineRegistryKey, but a key under "Software\" is first looked for under
+// "Software\Wow6432Node\", where Wine keeps the keys that 32-bit programs (the
+// game's installer among them) write in a 64-bit prefix, and only then under
+// its own name.
 std::optional<WineRegistryKey> FindWineRegistryKey(std::string_view fileText,
                                                    std::string_view keyPath);
 

@@ -206,10 +206,11 @@ TEST(WineRegistryTest, SoftwareKeysAreAlsoFoundInThe32BitView) {
     EXPECT_FALSE(FindWineRegistryKey(text, "System\\X")) << "only Software is redirected";
 }
 
-TEST(WineRegistryTest, TheOwnKeyIsPreferredToThe32BitView) {
-    const std::string text = WineRegistryFile("[Software\\\\Wow6432Node\\\\A] 1\n\"V\"=\"32\"\n"
-                                              "[Software\\\\A] 1\n\"V\"=\"64\"\n");
-    EXPECT_EQ(ValueOf(FindWineRegistryKey(text, "Software\\A"), "V").data, std::string("64\0", 3));
+// The game's installer is a 32-bit program.
+TEST(WineRegistryTest, The32BitViewIsPreferredToTheOwnKey) {
+    const std::string text = WineRegistryFile("[Software\\\\A] 1\n\"V\"=\"64\"\n"
+                                              "[Software\\\\Wow6432Node\\\\A] 1\n\"V\"=\"32\"\n");
+    EXPECT_EQ(ValueOf(FindWineRegistryKey(text, "Software\\A"), "V").data, std::string("32\0", 3));
 }
 
 TEST(WineRegistryTest, FilesThatAreNotWineRegistriesHaveNoKeys) {

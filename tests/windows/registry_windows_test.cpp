@@ -121,14 +121,15 @@ TEST_F(RegistryKeyTest, AKeyOfA32BitInstallerIsFoundInThe32BitView) {
     EXPECT_EQ(value, RegistryValue(std::string("wow")));
 }
 
-TEST_F(RegistryKeyTest, The64BitViewComesFirst) {
+// The game's installer is a 32-bit program.
+TEST_F(RegistryKeyTest, The32BitViewComesFirst) {
     addValue("HKLM", "Program", "REG_SZ", "\"wow\"", " /reg:32");
     addValue("HKLM", "Program", "REG_SZ", "\"native\"", " /reg:64");
     RegistryKey key;
     ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kPath, kKeyRead), kRegistrySuccess);
     RegistryValue value;
     EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistrySuccess);
-    EXPECT_EQ(value, RegistryValue(std::string("native")));
+    EXPECT_EQ(value, RegistryValue(std::string("wow")));
 }
 
 TEST_F(RegistryKeyTest, ClosingAndMovingReleaseTheHandle) {
