@@ -2,6 +2,11 @@
 
 #include "registry.h"
 
+#ifndef _WIN32
+#include "codepage.h"
+#include "native_path.h"
+#endif
+
 namespace kmission::platform {
 
 std::string ReadDataDir() {
@@ -11,13 +16,21 @@ std::string ReadDataDir() {
     }
     RegistryValue value;
     const std::int32_t result = QueryRegistryValue(key, kGameFolderValue, value);
-    key.close();
     // A number names no folder, so it counts as a missing value.
-    if (const auto* folder = std::get_if<std::string>(&value);
-        result == kRegistrySuccess && folder) {
-        return *folder + kDataSubdirectory;
+    const auto* folder = std::get_if<std::string>(&value);
+    if (result != kRegistrySuccess || folder == nullptr) {
+        return kFallbackDataDir;
     }
-    return kFallbackDataDir;
+#ifndef _WIN32
+    // A folder named in letters outside windows-1252 (Cyrillic, Greek,
+    // Polish ...) would reach the file system as "?": it is given as the
+    // native folder instead, which the program uses as it is.
+    if (const auto unicode = key.unicodeText(kGameFolderValue);
+        unicode && *unicode != Cp1252ToUtf8(*folder)) {
+        return ToNativePathFromUnicode(*unicode + kDataSubdirectory);
+    }
+#endif
+    return *folder + kDataSubdirectory;
 }
 
 } // namespace kmission::platform

@@ -22,6 +22,10 @@ std::string ToNativePath(std::string_view path) {
     return std::string(path);
 }
 
+std::string ToNativePathFromUnicode(std::string_view utf8Path) {
+    return std::string(utf8Path);
+}
+
 std::string ToWindowsPath(std::string_view nativePath) {
     return std::string(nativePath);
 }
@@ -98,13 +102,20 @@ bool IsUnder(const fs::path& path, const fs::path& root) {
 } // namespace
 
 std::string ToNativePath(std::string_view path) {
-    const std::string prefix = WinePrefix();
-    if (!HasDriveLetter(path) || prefix.empty()) {
+    if (!HasDriveLetter(path)) {
         return std::string(path);
     }
-    const std::string drive{LowerAscii(path[0]), ':'};
+    return ToNativePathFromUnicode(Cp1252ToUtf8(path));
+}
+
+std::string ToNativePathFromUnicode(std::string_view utf8Path) {
+    const std::string prefix = WinePrefix();
+    if (!HasDriveLetter(utf8Path) || prefix.empty()) {
+        return std::string(utf8Path);
+    }
+    const std::string drive{LowerAscii(utf8Path[0]), ':'};
     fs::path native = fs::path(prefix) / "dosdevices" / drive;
-    const std::string rest = Cp1252ToUtf8(path.substr(2));
+    const std::string rest(utf8Path.substr(2));
     for (const std::string& component : SplitComponents(rest)) {
         fs::path next = native / component;
         if (component.find_first_of("*?") == std::string::npos && !NameExists(next)) {

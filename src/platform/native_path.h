@@ -26,6 +26,10 @@ namespace kmission::platform {
 // $WINEPREFIX nor $HOME is set).
 std::string ToNativePath(std::string_view path);
 
+// As ToNativePath, for a Windows path in UTF-8: folders named in letters
+// outside windows-1252, as the registry holds them.
+std::string ToNativePathFromUnicode(std::string_view utf8Path);
+
 // The reverse, for showing a native path where the program shows Windows
 // paths: an absolute native path under a drive of the Wine prefix becomes
 // "<LETTER>:\..." (windows-1252; characters outside it become "?"), choosing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -67,6 +68,13 @@ public:
 
     std::int32_t queryValue(std::string_view name, std::uint32_t* type, char* data,
                             std::uint32_t* size) const override;
+
+#ifndef _WIN32
+    // The text value `name` in UTF-8 as the Wine registry holds it, where
+    // queryValue gives "?" for letters outside windows-1252. Nothing when the
+    // key is not open or the value is missing or not text.
+    std::optional<std::string> unicodeText(std::string_view name) const;
+#endif
 
 private:
 #ifdef _WIN32

@@ -104,4 +104,14 @@ std::int32_t RegistryKey::queryValue(std::string_view name, std::uint32_t* type,
     return kRegistrySuccess;
 }
 
+std::optional<std::string> RegistryKey::unicodeText(std::string_view name) const {
+    const auto text = open_ ? ReadRegistryFile(root_) : std::nullopt;
+    const auto key = text ? ReadWineRegistryKey(*text, path_) : std::nullopt;
+    const WineRegistryValue* value = key ? key->find(name) : nullptr;
+    if (value == nullptr || (value->type != kRegSz && value->type != kRegExpandSz)) {
+        return std::nullopt;
+    }
+    return value->unicode;
+}
+
 } // namespace kmission::platform

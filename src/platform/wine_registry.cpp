@@ -114,14 +114,15 @@ private:
 };
 
 // Reads an escaped text from `pos` up to the unescaped `terminator`, leaving
-// `pos` just after it. The result is windows-1252. Nothing when the text is
-// not closed on this line.
-std::optional<std::string> ReadEscaped(std::string_view line, std::size_t& pos, char terminator) {
+// `pos` just after it. The result is UTF-8. Nothing when the text is not
+// closed on this line.
+std::optional<std::string> ReadEscapedUtf8(std::string_view line, std::size_t& pos,
+                                           char terminator) {
     Utf8Builder text;
     while (pos < line.size()) {
         const char c = line[pos++];
         if (c == terminator) {
-            return Utf8ToCp1252(text.finish());
+            return text.finish();
         }
         if (c != '\\') {
             text.raw(c);
@@ -222,16 +223,32 @@ std::optional<std::string> ParseHexBytes(std::string_view text) {
     }
 }
 
-// Text given as hex bytes is UTF-16, least significant byte first; the ANSI
-// call hands it over converted, zero units included.
-std::string Utf16BytesToCp1252(std::string_view bytes) {
+// As ReadEscapedUtf8, in windows-1252 as the ANSI calls give names and texts.
+std::optional<std::string> ReadEscaped(std::string_view line, std::size_t& pos, char terminator) {
+    const auto text = ReadEscapedUtf8(line, pos, terminator);
+    return text ? std::optional(Utf8ToCp1252(*text)) : std::nullopt;
+}
+
+// Text given as hex bytes is UTF-16, least significant byte first, zero units
+// included.
+std::string Utf16BytesToUtf8(std::string_view bytes) {
     Utf8Builder text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const auto lo = static_cast<unsigned char>(bytes[i]);
         const auto hi = static_cast<unsigned char>(bytes[i + 1]);
         text.unit(static_cast<char16_t>(lo | hi << 8));
     }
-    return Utf8ToCp1252(text.finish());
+    return text.finish();
+}
+
+// The text, with its terminating zero, in both forms: as the ANSI call hands
+// it over, and as it is without the zero.
+void SetText(WineRegistryValue& value, std::string utf8) {
+    value.data = Utf8ToCp1252(utf8);
+    if (!utf8.empty() && utf8.back() == '\0') {
+        utf8.pop_back();
+    }
+    value.unicode = std::move(utf8);
 }
 
 bool IsTextType(std::uint32_t type) {
@@ -269,11 +286,11 @@ std::optional<WineRegistryValue> ParseData(std::string_view data) {
         } else {
             pos = 1;
         }
-        const auto text = ReadEscaped(data, pos, '"');
+        const auto text = ReadEscapedUtf8(data, pos, '"');
         if (!text) {
             return std::nullopt;
         }
-        value.data = *text + '\0';
+        SetText(value, *text + '\0');
         return value;
     }
     if (StartsWith(data, "dword:")) {
@@ -310,7 +327,11 @@ std::optional<WineRegistryValue> ParseData(std::string_view data) {
         if (!bytes) {
             return std::nullopt;
         }
-        value.data = IsTextType(value.type) ? Utf16BytesToCp1252(*bytes) : *bytes;
+        if (IsTextType(value.type)) {
+            SetText(value, Utf16BytesToUtf8(*bytes));
+        } else {
+            value.data = *bytes;
+        }
         return value;
     }
     return std::nullopt;

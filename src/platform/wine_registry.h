@@ -18,6 +18,10 @@ struct WineRegistryValue {
     std::string name;
     std::uint32_t type = 0;
     std::string data;
+    // Text as the file holds it, in UTF-8 without the terminating zero, as
+    // RegQueryValueExW would give it: windows-1252 turns letters outside it
+    // (Cyrillic, Greek, Polish ...) into "?". Empty for other types.
+    std::string unicode;
 
     friend bool operator==(const WineRegistryValue&, const WineRegistryValue&) = default;
 };

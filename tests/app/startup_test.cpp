@@ -4,6 +4,7 @@
 #include "editor_fixture.h"
 #include "properties_window.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace kmission::test {
@@ -63,6 +64,24 @@ TEST_F(StartUpTest, FindsTheDemoGameThroughTheWineRegistry) {
     EXPECT_EQ(properties()->windowTitle(), "Properties");
     EXPECT_EQ(properties()->frameGeometry().right() + 1, window_->frameGeometry().left());
     EXPECT_EQ(properties()->frameGeometry().top(), window_->frameGeometry().top());
+}
+
+// The registry holds the folder in Unicode; windows-1252 would make it "?".
+TEST_F(StartUpTest, GameFoldersNamedInOtherAlphabetsAreFound) {
+    for (const char* name : {"Игры", "Παιχνίδια", "Gry łatwe"}) {
+        SCOPED_TRACE(name);
+        const std::string game = folder_.path().toStdString() + "/" + name + "/game";
+        std::string error;
+        ASSERT_TRUE(demo::WriteDemoInstallation(game, error)) << error;
+        setenv("WINEPREFIX", (game + "/prefix").c_str(), 1);
+        dialogs_ = platform::ScriptedDialogs{};
+        startEditor();
+        EXPECT_TRUE(dialogs_.messages().empty()) << dialogs_.messages().front().text;
+        EXPECT_TRUE(std::filesystem::equivalent(state_.dataDir, game + "/pbd/")) << state_.dataDir;
+        EXPECT_GE(state_.mapCatalogue.size(), 3u);
+        window_->openMissionFile(state_.dataDir + "readermp01.PBD");
+        EXPECT_EQ(messageTexts(), std::vector<std::string>{"Loaded!"});
+    }
 }
 
 TEST_F(StartUpTest, WithoutTheGamesKeyTheFallbackFolderGivesBadPath) {

@@ -47,7 +47,7 @@ std::string unknown_value_form() {
 }
 
 const WineRegistryValue& ValueOf(const std::optional<WineRegistryKey>& key, std::string_view name) {
-    static const WineRegistryValue missing{"<missing>", 0, ""};
+    static const WineRegistryValue missing{"<missing>", 0, "", ""};
     if (!key) {
         ADD_FAILURE() << "key not found";
         return missing;
@@ -158,7 +158,7 @@ TEST(WineRegistryTest, OnlyTheValuesOfTheKeyItselfAreRead) {
     const auto key = ReadWineRegistryKey(text, kGameKey);
     ASSERT_TRUE(key);
     ASSERT_EQ(key->values.size(), 1u);
-    EXPECT_EQ(key->values[0], (WineRegistryValue{"Program", 1, std::string("mine\0", 5)}));
+    EXPECT_EQ(key->values[0], (WineRegistryValue{"Program", 1, std::string("mine\0", 5), "mine"}));
 }
 
 TEST(WineRegistryTest, ALaterLineForTheSameValueWins) {
