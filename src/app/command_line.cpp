@@ -22,7 +22,6 @@ StartRequest ParseCommandLine(const QStringList& arguments, const QString& versi
     QString usage = parser.helpText();
     usage.replace(0, usage.indexOf('\n'), "Usage: kmission [options] [mission]");
 
-    StartRequest request;
     const bool parsed = parser.parse(arguments);
     if (!parsed || parser.positionalArguments().size() > 1) {
         const QString problem =
@@ -35,6 +34,7 @@ StartRequest ParseCommandLine(const QStringList& arguments, const QString& versi
     if (parser.isSet(versionOption)) {
         return {false, {}, "kmission " + version + "\n", false, 0};
     }
+    StartRequest request;
     if (!parser.positionalArguments().isEmpty()) {
         request.missionPath = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
     }
