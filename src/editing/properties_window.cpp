@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <optional>
+
 namespace kmission {
 
 using platform::DesignRect;
