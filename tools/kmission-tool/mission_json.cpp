@@ -8,6 +8,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -38,35 +40,19 @@ std::int64_t IntegerMember(const QJsonValue& value, const std::string& what, std
     return static_cast<std::int64_t>(number);
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
+// Exactly 2 * kFieldBytes hex digits; QByteArray::fromHex alone would skip
+// anything else without a word.
 std::string HexField(const QJsonValue& value, const std::string& what) {
-    const std::string hex = value.toString().toStdString();
-    std::string bytes;
-    for (std::size_t i = 0; value.isString() && i + 1 < hex.size(); i += 2) {
-        const int high = HexDigit(hex[i]);
-        const int low = HexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) {
-            break;
-        }
-        bytes += static_cast<char>(high * 16 + low);
-    }
-    if (hex.size() != 2 * kFieldBytes || bytes.size() != kFieldBytes) {
+    const QByteArray hex = value.toString().toLatin1();
+    const bool allDigits = std::all_of(hex.begin(), hex.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    });
+    if (!value.isString() || !allDigits ||
+        static_cast<std::size_t>(hex.size()) != 2 * kFieldBytes) {
         throw Refusal(what + " must be " + std::to_string(2 * kFieldBytes) +
                       " hex digits (64 bytes).");
     }
-    return bytes;
+    return QByteArray::fromHex(hex).toStdString();
 }
 
 // A text of windows-1252 characters (the C1 controls standing for the five
