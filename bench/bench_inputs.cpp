@@ -6,6 +6,7 @@
 #include "text.h"
 #include "view_transform.h"
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -72,6 +73,46 @@ const MissionSpec& Plan() {
 const Bytes& MissionBytes() {
     static const Bytes bytes = GenerateMission(Plan());
     return bytes;
+}
+
+const Bytes& WideMissionBytes() {
+    static const Bytes bytes = GenerateMission(WideFloats(Plan()));
+    return bytes;
+}
+
+const MissionModel& WideMission() {
+    static const MissionModel mission = [] {
+        MissionLoad load = ReadMission(WideMissionBytes());
+        if (load.outcome != LoadOutcome::Loaded) {
+            Fail("the generated mission of wide floats does not load");
+        }
+        return std::move(load.mission);
+    }();
+    return mission;
+}
+
+FileNumbers NumbersOf(const Bytes& archive) {
+    const MissionLoad load = ReadMission(archive);
+    FileNumbers numbers;
+    for (const ArchiveEntry& entry : load.mission.archiveDirectory) {
+        std::int64_t at = entry.offset;
+        const std::int64_t end = std::int64_t{entry.offset} + entry.size;
+        while (at + 8 <= end) {
+            const std::int32_t tag = Int32At(archive, at);
+            const std::int32_t payload = Int32At(archive, at + 4);
+            at += 8;
+            if (tag == kNodeInteger || tag == kNodeList) {
+                numbers.integers.push_back(payload);
+            } else if (tag == kNodeFloat) {
+                numbers.floats.push_back(std::bit_cast<float>(payload));
+            } else if (tag == kNodeString) {
+                at += payload;
+            } else {
+                break;
+            }
+        }
+    }
+    return numbers;
 }
 
 const std::string& MissionPath() {

@@ -10,6 +10,7 @@
 #include <QImage>
 
 #include <string>
+#include <vector>
 
 namespace kmission::bench {
 
@@ -25,6 +26,17 @@ const MissionSpec& Plan();
 
 // The mission archive's bytes.
 const Bytes& MissionBytes();
+// The same plan with floats of every magnitude, and that mission opened.
+const Bytes& WideMissionBytes();
+const MissionModel& WideMission();
+
+// Every number of an archive as the file holds it: the int32 of each integer
+// and list header, the float of each float value.
+struct FileNumbers {
+    std::vector<std::int32_t> integers;
+    std::vector<float> floats;
+};
+FileNumbers NumbersOf(const Bytes& archive);
 // The same archive as a file in a temporary folder of this process.
 const std::string& MissionPath();
 // A demo game installation in that folder whose Wine prefix names it, so that

@@ -17,6 +17,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <bit>
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -47,8 +49,8 @@ void Discard(benchmark::State& state, std::optional<MissionLoad>& load) {
     state.ResumeTiming();
 }
 
-void BM_Open(benchmark::State& state) {
-    const Bytes& file = MissionBytes();
+void BM_Open(benchmark::State& state, const Bytes& (*input)()) {
+    const Bytes& file = input();
     std::optional<MissionLoad> load;
     for (auto _ : state) {
         Discard(state, load);
@@ -72,8 +74,12 @@ void BM_CopyReference(benchmark::State& state) {
     CountBytes(state, file.size());
 }
 
-void BM_Save(benchmark::State& state) {
-    const MissionModel& mission = OpenEditorState().mission;
+const MissionModel& UsualMission() {
+    return OpenEditorState().mission;
+}
+
+void BM_Save(benchmark::State& state, const MissionModel& (*input)()) {
+    const MissionModel& mission = input();
     std::optional<SerializedMission> saved;
     for (auto _ : state) {
         state.PauseTiming();
@@ -86,6 +92,57 @@ void BM_Save(benchmark::State& state) {
         }
     }
     CountBytes(state, saved ? saved->bytes.size() : 0);
+}
+
+// The floor of opening for a model that holds every value as text: turning
+// each number of the file into its text, the floats into at most seven
+// significant digits, and nothing else.
+void BM_OpenTextFloor(benchmark::State& state, const Bytes& (*input)()) {
+    const FileNumbers numbers = NumbersOf(input());
+    for (auto _ : state) {
+        char text[32];
+        std::size_t length = 0;
+        for (const std::int32_t value : numbers.integers) {
+            length +=
+                static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text);
+        }
+        for (const float value : numbers.floats) {
+            length += static_cast<std::size_t>(
+                std::to_chars(text, text + sizeof text, value, std::chars_format::general, 7).ptr -
+                text);
+        }
+        benchmark::DoNotOptimize(length);
+    }
+    CountBytes(state, input().size());
+}
+
+// The floor of saving such a model: turning every number text of it back
+// into its binary value, and nothing else.
+void BM_SaveTextFloor(benchmark::State& state, const MissionModel& (*input)()) {
+    const MissionModel& mission = input();
+    std::size_t bytes = 0;
+    for (const EntryTree& tree : mission.missionEntries) {
+        bytes += static_cast<std::size_t>(tree.nodeCount()) * 8;
+    }
+    for (auto _ : state) {
+        std::int64_t sum = 0;
+        for (const EntryTree& tree : mission.missionEntries) {
+            for (const ReaderNode& node : tree.nodes) {
+                const std::string_view text = node.text();
+                if (node.type() == kNodeFloat) {
+                    float value = 0.0f;
+                    std::from_chars(text.data(), text.data() + text.size(), value);
+                    sum += std::bit_cast<std::int32_t>(value);
+                } else if (node.type() == kNodeInteger || node.type() == kNodeList) {
+                    std::int32_t value = 0;
+                    std::from_chars(text.data(), text.data() + text.size(), value);
+                    sum += value;
+                }
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    CountBytes(state, bytes);
 }
 
 void BM_OpenFromDisk(benchmark::State& state) {
@@ -274,9 +331,15 @@ void BM_InfoScanReference(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Open, usual, &MissionBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Open, wide, &WideMissionBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OpenTextFloor, usual, &MissionBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OpenTextFloor, wide, &WideMissionBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyReference)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Save, usual, &UsualMission)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Save, wide, &WideMission)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SaveTextFloor, usual, &UsualMission)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SaveTextFloor, wide, &WideMission)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenFromDisk)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadFileReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PictureDecode)->Unit(benchmark::kMicrosecond);

@@ -18,7 +18,7 @@ namespace {
 // that every standard library draws the same values.
 class Random {
 public:
-    explicit Random(std::uint32_t seed) : engine_(seed) {}
+    Random(std::uint32_t seed, bool wideFloats = false) : engine_(seed), wideFloats_(wideFloats) {}
 
     // 0 ... n - 1
     int below(int n) { return static_cast<int>(engine_() % static_cast<std::uint32_t>(n)); }
@@ -29,6 +29,9 @@ public:
     // The values a mission holds: whole numbers and short decimals typed by
     // designers, and the full-precision floats that tools compute.
     float value(float magnitude) {
+        if (wideFloats_) {
+            return wide();
+        }
         switch (below(3)) {
         case 0:
             return static_cast<float>(below(static_cast<int>(magnitude) + 1));
@@ -39,12 +42,31 @@ public:
         }
     }
 
+    // What generated missions hold: floats of every magnitude from 1E-12 to
+    // 1E+12 with random mantissas and signs, and some exact integers. The
+    // powers of ten are exact or correctly rounded doubles, so every library
+    // draws the same floats.
+    float wide() {
+        if (below(8) == 0) {
+            return static_cast<float>(below(100000));
+        }
+        const double mantissa = 1.0 + 9.0 * unit();
+        const int exponent = below(25) - 12;
+        double power = 1.0;
+        for (int i = 0; i < (exponent < 0 ? -exponent : exponent); ++i) {
+            power *= 10.0;
+        }
+        const double magnitude = exponent < 0 ? mantissa / power : mantissa * power;
+        return static_cast<float>(below(2) == 0 ? magnitude : -magnitude);
+    }
+
     template <std::size_t N> std::string_view pick(const std::array<std::string_view, N>& words) {
         return words[static_cast<std::size_t>(below(static_cast<int>(N)))];
     }
 
 private:
     std::mt19937 engine_;
+    bool wideFloats_;
 };
 
 constexpr std::array<std::string_view, 8> kVehicles = {
@@ -278,12 +300,17 @@ MissionSpec TinySpec() {
             .seed = 20240601};
 }
 
+MissionSpec WideFloats(MissionSpec plan) {
+    plan.wideFloats = true;
+    return plan;
+}
+
 const demo::DemoMap& BenchMap() {
     return demo::DemoMaps().front();
 }
 
 Bytes GenerateMission(const MissionSpec& plan) {
-    Random random(plan.seed);
+    Random random(plan.seed, plan.wideFloats);
     ArchiveWriter archive;
     archive.add("mpinfo.prd", InfoEntry(random, plan));
     for (int r = 0; r < plan.regions; ++r) {

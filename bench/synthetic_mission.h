@@ -24,6 +24,10 @@ struct MissionSpec {
     int pictureWidth = 0;
     int pictureHeight = 0;
     std::uint32_t seed = 0;
+    // Object, trigger and info values drawn as floats of every magnitude
+    // (1E-12 ... 1E+12) instead of the short decimals of the usual mix; units
+    // and regions stay on the map either way.
+    bool wideFloats = false;
 };
 
 // 32 MiB, 10,000 units in four "aiv" entries, 1,000 regions of 20 corners, an
@@ -32,6 +36,9 @@ MissionSpec FullSpec();
 // The same shapes a few hundred times smaller, so that every benchmark can
 // run once in a test.
 MissionSpec TinySpec();
+
+// The same plan with wide floats.
+MissionSpec WideFloats(MissionSpec plan);
 
 // The map the mission names ("MAP"): the first demo map, so that the editor
 // finds its picture in a demo installation.

@@ -72,8 +72,9 @@ double OutOfRange(std::string_view mantissa, long long exponent, bool negative) 
 }
 
 // TextToNumber of a text without blanks, tabs and line feeds whose number has
-// no exponent part: the digits are handed to from_chars where they stand.
-// Nothing when the text needs the general reader.
+// no exponent part or one of "E" or "e", an optional sign and one to three
+// digits: the characters are handed to from_chars where they stand. Nothing
+// when the text needs the general reader.
 std::optional<double> PlainNumber(std::string_view text) {
     std::size_t i = 0;
     bool negative = false;
@@ -97,6 +98,20 @@ std::optional<double> PlainNumber(std::string_view text) {
     if (digits == 0) {
         return std::nullopt;
     }
+    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            ++j;
+        }
+        const std::size_t exponentStart = j;
+        while (j < text.size() && IsDigit(text[j])) {
+            ++j;
+        }
+        if (j == exponentStart || j - exponentStart > 3) {
+            return std::nullopt;
+        }
+        i = j;
+    }
     for (std::size_t j = i; j < text.size(); ++j) {
         const char c = text[j];
         if (IsIgnoredInNumber(c) || (j == i && (c == 'E' || c == 'e' || c == 'D' || c == 'd'))) {
@@ -105,8 +120,7 @@ std::optional<double> PlainNumber(std::string_view text) {
     }
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data() + mantissaStart, text.data() + i, value);
-    (void)end;
-    if (ec != std::errc{}) {
+    if (ec != std::errc{} || end != text.data() + i) {
         return std::nullopt;
     }
     return negative ? -value : value;
@@ -199,16 +213,6 @@ constexpr int kSignificantDigits = 7;
 constexpr std::uint32_t kDigitsLow = 1000000;   // 10^6
 constexpr std::uint32_t kDigitsHigh = 10000000; // 10^7
 
-constexpr std::array<std::uint64_t, 12> kPowersOfTen = [] {
-    std::array<std::uint64_t, 12> powers{};
-    std::uint64_t power = 1;
-    for (std::uint64_t& p : powers) {
-        p = power;
-        power *= 10;
-    }
-    return powers;
-}();
-
 // A float rounded to seven significant digits: digits * 10^(exponent - 6),
 // digits in 10^6 ... 10^7 - 1.
 struct SevenDigits {
@@ -216,51 +220,52 @@ struct SevenDigits {
     int exponent = 0;
 };
 
+// Powers of ten that a double holds exactly: 10^0 ... 10^22.
+constexpr std::array<double, 23> kExactPowersOfTen = [] {
+    std::array<double, 23> powers{};
+    double power = 1.0;
+    for (double& p : powers) {
+        p = power;
+        power *= 10.0;
+    }
+    return powers;
+}();
+
 // Rounds |value| (finite, not zero) to seven significant digits the way the
 // general format does: to nearest, ties to even, on the float's exact binary
-// value. Exact 64-bit integer arithmetic covers the magnitudes of about
-// 2E-5 to 1E+13 that mission values have; nothing outside them.
+// value. |value| * 10^(6 - exponent) is computed in double with one rounding,
+// off by at most 2^-29 below 10^7; whenever that could cross a halfway point
+// (a tie, or a value within 2^-28 of one) nothing is returned and the caller
+// asks the exact formatter. Covers the magnitudes of about 1E-16 to 1E+29.
 std::optional<SevenDigits> RoundToSevenDigits(float value) {
-    // |value| = mantissa * 2^shift exactly, from the bits of a normal float;
-    // subnormal magnitudes lie far below what is covered here.
     const auto bits = std::bit_cast<std::uint32_t>(value);
     const int biasedExponent = static_cast<int>((bits >> 23) & 0xFF);
     if (biasedExponent == 0) {
         return std::nullopt;
     }
-    const std::uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
-    const int shift = biasedExponent - 150;
-    if (shift > 39 || shift < -40) {
-        return std::nullopt;
-    }
+    const double magnitude = std::fabs(static_cast<double>(value));
     // |value| lies in [2^(e - 127), 2^(e - 126)), so floor((e - 127) * log10 2)
     // is the decimal exponent or one too small; the loop steps up when the
     // digits say so. 78913 / 2^18 is log10 2 closely enough for every float.
     int exponent = ((biasedExponent - 127) * 78913) >> 18;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        // Both sides stay below 2^63: 2^24 * 2^39, 2^40 * 10^6, 2^24 * 10^11.
-        const int scale = exponent - (kSignificantDigits - 1);
-        if (scale > 6 || scale < -11 || (shift >= 0 && scale < 0)) {
+        const int scale = (kSignificantDigits - 1) - exponent;
+        const int steps = scale < 0 ? -scale : scale;
+        if (steps >= static_cast<int>(kExactPowersOfTen.size())) {
             return std::nullopt;
         }
-        std::uint64_t numerator = mantissa;
-        std::uint64_t denominator = 1;
-        if (shift >= 0) {
-            numerator <<= shift;
-        } else {
-            denominator <<= -shift;
+        const double power = kExactPowersOfTen[static_cast<std::size_t>(steps)];
+        const double scaled = scale >= 0 ? magnitude * power : magnitude / power;
+        const double whole = std::floor(scaled);
+        if (whole >= kDigitsHigh) {
+            ++exponent;
+            continue;
         }
-        if (scale >= 0) {
-            denominator *= kPowersOfTen[static_cast<std::size_t>(scale)];
-        } else {
-            numerator *= kPowersOfTen[static_cast<std::size_t>(-scale)];
+        const double fraction = scaled - whole;
+        if (std::fabs(fraction - 0.5) <= 0x1p-28) {
+            return std::nullopt;
         }
-        std::uint64_t quotient = numerator / denominator;
-        const std::uint64_t remainder = numerator % denominator;
-        const std::uint64_t rest = denominator - remainder;
-        if (remainder > rest || (remainder == rest && (quotient & 1) != 0)) {
-            ++quotient;
-        }
+        const auto quotient = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
         if (quotient >= kDigitsHigh) {
             ++exponent;
         } else if (quotient < kDigitsLow) {
@@ -389,6 +394,12 @@ std::string PowerOfTenText(int exponent, bool negative) {
 // float: saved and opened again, their text would change. The float nearest a
 // power of ten therefore takes the power as its text.
 std::string FloatText(float value) {
+    if (std::isfinite(value) && value != 0.0f) {
+        const auto rounded = RoundToSevenDigits(value);
+        if (rounded && rounded->digits != kDigitsHigh - 1) {
+            return GeneralText(std::signbit(value), *rounded);
+        }
+    }
     const std::string text = SevenDigitText(value);
     if (std::isfinite(value) && IsLargestOfItsDecade(text)) {
         const double magnitude = std::fabs(static_cast<double>(value));
