@@ -3,22 +3,26 @@
 #include "codepage.h"
 #include "text.h"
 
+#include <algorithm>
+
 namespace kmission {
 
 namespace {
 
-// What the archive of `mission` can take at most: every value its tag and a
-// 4-byte payload, a string its bytes too, then the directory and the trailer.
-// Reserved at once, a large mission's bytes are not copied again and again
-// while they grow.
-std::size_t ArchiveBound(const MissionModel& mission) {
+// What the archive of an unedited `mission` takes: each entry as many bytes
+// as it was read from, or less when its values were fewer than its bytes
+// said. Reserved at once, a large mission's bytes are not copied again and
+// again while they grow; edits that lengthen strings only grow them once.
+std::size_t ArchiveEstimate(const MissionModel& mission) {
     std::size_t bytes =
         8 + static_cast<std::size_t>(kDirectoryRecordSize) * mission.archiveDirectory.size();
-    for (const EntryTree& tree : mission.missionEntries) {
-        for (std::size_t k = 1; k < tree.nodes.size(); ++k) {
-            const ReaderNode& node = tree.nodes[k];
-            bytes += 8 + (node.type() == kNodeString ? node.text().size() : 0);
-        }
+    for (std::size_t i = 0; i < mission.missionEntries.size(); ++i) {
+        const std::size_t read =
+            i < mission.archiveDirectory.size()
+                ? static_cast<std::size_t>(std::max(mission.archiveDirectory[i].size, 0))
+                : 0;
+        const std::size_t values = mission.missionEntries[i].nodes.size() * 16;
+        bytes += std::min(read, values);
     }
     return bytes;
 }
@@ -28,7 +32,7 @@ std::size_t ArchiveBound(const MissionModel& mission) {
 SerializedMission SerializeMission(const MissionModel& mission) {
     SerializedMission result;
     Bytes& out = result.bytes;
-    out.reserve(ArchiveBound(mission));
+    out.reserve(ArchiveEstimate(mission));
     std::vector<ArchiveEntry>& directory = result.directory;
     directory = mission.archiveDirectory;
     for (std::size_t i = 0; i < mission.missionEntries.size() && i < directory.size(); ++i) {

@@ -3,6 +3,7 @@
 #include "text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -207,18 +208,71 @@ std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::
     }
 }
 
-std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out) {
-    ByteWriter writer(out);
+namespace {
+
+// The bytes the value stream of `nodes` takes at most: every value its tag and
+// a 4-byte payload, a string its bytes too.
+std::size_t StreamBound(const NodeList& nodes) {
+    std::size_t bytes = 0;
     for (std::size_t k = 1; k < nodes.size(); ++k) {
+        const ReaderNode& node = nodes[k];
+        bytes += 8 + (node.type() == kNodeString ? node.text().size() : 0);
+    }
+    return bytes;
+}
+
+// Writes into room made beforehand: a save writes millions of values, and
+// growing the bytes value by value cost more than the values themselves.
+class RoomWriter {
+public:
+    explicit RoomWriter(std::uint8_t* at) : at_(at) {}
+    void int32(std::int32_t value) { raw(&value, 4); }
+    void float32(float value) { raw(&value, 4); }
+    void bytes(std::string_view text) { raw(text.data(), text.size()); }
+    std::uint8_t* end() const { return at_; }
+
+private:
+    void raw(const void* data, std::size_t size) {
+        static_assert(std::endian::native == std::endian::little, "little-endian hosts only");
+        std::memcpy(at_, data, size);
+        at_ += size;
+    }
+    std::uint8_t* at_;
+};
+
+// The float of a float node's text, or nothing when it does not fit a float32.
+std::optional<float> FloatOfText(std::string_view text) {
+    if (!text.empty() && (text.back() == 'F' || text.back() == 'N')) {
+        if (const auto special = NonFiniteFloat(text)) {
+            return special;
+        }
+    }
+    const auto value = static_cast<float>(TextToNumber(text));
+    if (!std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out) {
+    const std::size_t start = out.size();
+    out.resize(start + StreamBound(nodes));
+    RoomWriter writer(out.data() + start);
+    std::optional<SerializeFailure> failure;
+    bool ended = false;
+    for (std::size_t k = 1; k < nodes.size() && !failure && !ended; ++k) {
         const ReaderNode& node = nodes[k];
         const std::string_view text = node.text();
         const auto refuse = [&] {
-            return SerializeFailure{static_cast<std::int64_t>(k), std::string(text)};
+            failure = SerializeFailure{static_cast<std::int64_t>(k), std::string(text)};
         };
         switch (node.type()) {
         case kNodeBlank:
             writer.int32(kNodeBlank);
-            return std::nullopt;
+            ended = true;
+            break;
         case kNodeInteger:
         case kNodeList: {
             if (const auto plain = PlainInteger(text)) {
@@ -229,36 +283,32 @@ std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out
             const double value = RoundHalfEven(TextToNumber(text));
             if (!(value >= std::numeric_limits<std::int32_t>::min() &&
                   value <= std::numeric_limits<std::int32_t>::max())) {
-                return refuse();
+                refuse();
+                break;
             }
             writer.int32(node.type());
             writer.int32(static_cast<std::int32_t>(value));
             break;
         }
-        case kNodeFloat: {
-            float value = 0.0f;
-            if (const auto special = NonFiniteFloat(text)) {
-                value = *special;
+        case kNodeFloat:
+            if (const auto value = FloatOfText(text)) {
+                writer.int32(node.type());
+                writer.float32(*value);
             } else {
-                value = static_cast<float>(TextToNumber(text));
-                if (!std::isfinite(value)) {
-                    return refuse();
-                }
+                refuse();
             }
-            writer.int32(node.type());
-            writer.float32(value);
             break;
-        }
         case kNodeString:
             writer.int32(node.type());
             writer.int32(static_cast<std::int32_t>(text.size()));
             writer.bytes(text);
             break;
         default:
-            return refuse();
+            refuse();
         }
     }
-    return std::nullopt;
+    out.resize(static_cast<std::size_t>(writer.end() - out.data()));
+    return failure;
 }
 
 Messages StartupParseMessages(const ParseFailure& failure) {
