@@ -185,7 +185,7 @@ TEST(FormatTable, OneLineOfNineCellsPerRow) {
         ++lines;
     }
     EXPECT_EQ(lines, rows.size() + 2);
-    EXPECT_EQ(rows.size(), 15u);
+    EXPECT_EQ(rows.size(), 17u);
 }
 
 } // namespace

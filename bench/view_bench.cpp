@@ -9,6 +9,8 @@
 #include "map_painter.h"
 #include "mission_history.h"
 #include "scripted_dialogs.h"
+#include "text.h"
+#include "unit_editing.h"
 #include "view_transform.h"
 
 #include <benchmark/benchmark.h>
@@ -61,6 +63,61 @@ void BM_Repaint(benchmark::State& state) {
     if (!ShowsUnits(image)) {
         state.SkipWithError("the view shows no unit");
     }
+}
+
+// A large, dense screen: the view at 1920 x 1080 and device pixel ratio 2.
+constexpr QSize kLargeView(1920, 1080);
+
+QImage LargeViewImage() {
+    QImage image(kLargeView * 2, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2);
+    return image;
+}
+
+void BM_RepaintLarge(benchmark::State& state) {
+    const EditorState& editor = OpenEditorState();
+    const QImage& surface = MapSurface();
+    const QColor background(kButtonFaceColour);
+    QImage image = LargeViewImage();
+    for (auto _ : state) {
+        QPainter painter(&image);
+        PaintMapView(painter, editor, surface, kLargeView, background);
+    }
+    if (!ShowsUnits(image)) {
+        state.SkipWithError("the view shows no unit");
+    }
+}
+
+// One step of dragging a unit in move mode: the unit moved to the pointer,
+// which writes its X and Z texts, and the view repainted.
+void BM_DragStepLarge(benchmark::State& state) {
+    EditorState& editor = OpenEditorState();
+    const QImage& surface = MapSurface();
+    const QColor background(kButtonFaceColour);
+    QImage image = LargeViewImage();
+    const int entry = UnitListEntry(editor.mission);
+    const EntryTree& units = editor.mission.missionEntries[static_cast<std::size_t>(entry)];
+    int first = 1;
+    while (first < units.nodeCount() && !IsUnitWithValues(units, first)) {
+        ++first;
+    }
+    const float x = static_cast<float>(TextToNumber(units.nodes[first + kUnitXOffset].text()));
+    const float z = static_cast<float>(TextToNumber(units.nodes[first + kUnitZOffset].text()));
+    editor.moveMode = true;
+    editor.selectedEntry = entry;
+    editor.selectedNode = first;
+    int step = 0;
+    for (auto _ : state) {
+        const float offset = static_cast<float>(++step % 16);
+        if (!MoveSelectedUnit(editor, x + offset, z - offset)) {
+            state.SkipWithError("the unit does not move");
+            break;
+        }
+        QPainter painter(&image);
+        PaintMapView(painter, editor, surface, kLargeView, background);
+    }
+    MoveSelectedUnit(editor, x, z);
+    editor.moveMode = false;
 }
 
 // The floor of a repaint: filling every pixel of the same image once.
@@ -173,6 +230,8 @@ void BM_EventLoopGap(benchmark::State& state) {
 
 BENCHMARK(BM_Repaint)->Arg(1)->Arg(2)->ArgName("ratio")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillReference)->Arg(1)->Arg(2)->ArgName("ratio")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintLarge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DragStepLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EnvironmentDialog)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EventLoopGap)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
