@@ -111,8 +111,15 @@ std::string NativePath(const QString& argument) {
     return QFile::encodeName(argument).toStdString();
 }
 
-int WritePng(const QImage& image, const QString& path, const Output& output) {
+int WritePng(const QImage& image, const QString& path, const Output& output,
+             PngCompression compression) {
     QImageWriter writer(path, "png");
+    if (compression == PngCompression::Fast) {
+        // Stored without deflating: the default level took three quarters of
+        // a render, zlib's fastest still a third; the file has the pixels'
+        // own size, which a preview can afford.
+        writer.setCompression(0);
+    }
     if (!writer.write(image)) {
         output.err << kToolName << ": cannot write " << NativePath(path) << ": "
                    << writer.errorString().toStdString() << "\n";

@@ -80,8 +80,13 @@ private:
 // A native file path from a command-line argument.
 std::string NativePath(const QString& argument);
 
+// How hard a PNG is compressed: the same pixels either way; previews are
+// written fast, at the cost of a larger file.
+enum class PngCompression { Default, Fast };
+
 // Writes `image` as a PNG file to the path given as an argument: kExitOk, or
 // kExitRefused with the reason on the error output.
-int WritePng(const QImage& image, const QString& path, const Output& output);
+int WritePng(const QImage& image, const QString& path, const Output& output,
+             PngCompression compression = PngCompression::Default);
 
 } // namespace kmission::tool

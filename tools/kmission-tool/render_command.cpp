@@ -54,7 +54,7 @@ int RenderCommand::run(const QStringList& arguments, const Output& output) {
     const QImage image =
         size == 0 ? result.image
                   : result.image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return WritePng(image, arguments[2], output);
+    return WritePng(image, arguments[2], output, PngCompression::Fast);
 }
 
 } // namespace kmission::tool
