@@ -9,6 +9,7 @@
 #include <QPen>
 #include <QPoint>
 #include <QRect>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -111,9 +112,11 @@ class ShapeBatch {
 public:
     ShapeBatch(QPainter& painter, ViewSize area)
         : painter_(painter), bounds_{-kClipMargin, -kClipMargin, area.width - 1 + kClipMargin,
-                                     area.height - 1 + kClipMargin} {
+                                     area.height - 1 + kClipMargin},
+          deviceScale_(WholeDeviceScale(painter)) {
         lines_.reserve(kBatchLimit + 4);
         points_.reserve(kBatchLimit);
+        rects_.reserve(kBatchLimit + 4);
     }
 
     void setColour(QRgb colour) {
@@ -159,6 +162,19 @@ public:
         const int x1 = View(std::min(right, bounds_.right));
         const int y0 = View(std::max(top, bounds_.top));
         const int y1 = View(std::min(bottom, bounds_.bottom));
+        if (deviceScale_ > 0) {
+            // The pixels a one-pixel pen gives the four sides, filled as
+            // device-pixel rectangles: Qt strokes a line pixel by pixel.
+            const int d = deviceScale_;
+            const int width = (x1 - x0) * d + 1;
+            const int height = (y1 - y0) * d + 1;
+            rects_.emplace_back(x0 * d, y0 * d, width, 1);
+            rects_.emplace_back(x1 * d, y0 * d, 1, height);
+            rects_.emplace_back(x0 * d, y1 * d, width, 1);
+            rects_.emplace_back(x0 * d, y0 * d, 1, height);
+            flushWhenFull();
+            return;
+        }
         lines_.emplace_back(x0, y0, x1, y0);
         lines_.emplace_back(x1, y0, x1, y1);
         lines_.emplace_back(x1, y1, x0, y1);
@@ -167,7 +183,7 @@ public:
     }
 
     void flush() {
-        if (lines_.empty() && points_.empty()) {
+        if (lines_.empty() && points_.empty() && rects_.empty()) {
             return;
         }
         painter_.setPen(CosmeticPen(colour_));
@@ -177,15 +193,40 @@ public:
         if (!points_.empty()) {
             painter_.drawPoints(points_.data(), static_cast<int>(points_.size()));
         }
+        if (!rects_.empty()) {
+            const QColor colour = QColor::fromRgb(colour_);
+            painter_.save();
+            painter_.setWorldTransform(
+                QTransform::fromScale(1.0 / deviceScale_, 1.0 / deviceScale_));
+            for (const QRect& rect : rects_) {
+                painter_.fillRect(rect, colour);
+            }
+            painter_.restore();
+        }
         lines_.clear();
         points_.clear();
+        rects_.clear();
     }
 
 private:
     static int View(double drawingAreaPixel) { return Nearest(drawingAreaPixel) + kViewBorder; }
 
+    // The device pixels per view pixel when they are a whole number and the
+    // painter draws in view pixels (no transform of its own); 0 otherwise.
+    // A one-pixel pen's line from view pixel a to b then covers device
+    // pixels a * d ... b * d of its row or column.
+    static int WholeDeviceScale(const QPainter& painter) {
+        if (!painter.worldTransform().isIdentity() || painter.device() == nullptr) {
+            return 0;
+        }
+        const qreal ratio = painter.device()->devicePixelRatio();
+        const int whole = static_cast<int>(ratio);
+        return whole >= 1 && whole == ratio ? whole : 0;
+    }
+
     void flushWhenFull() {
-        if (lines_.size() >= kBatchLimit || points_.size() >= kBatchLimit) {
+        if (lines_.size() >= kBatchLimit || points_.size() >= kBatchLimit ||
+            rects_.size() >= kBatchLimit) {
             flush();
         }
     }
@@ -193,8 +234,10 @@ private:
     QPainter& painter_;
     ClipBounds bounds_;
     QRgb colour_ = 0;
+    int deviceScale_;
     std::vector<QLine> lines_;
     std::vector<QPoint> points_;
+    std::vector<QRect> rects_;
 };
 
 // The map picture: the source area's top-left 640 x 480 (or what the surface

@@ -7,6 +7,10 @@
 
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <string>
 
 namespace kmission {
 namespace {
@@ -229,6 +233,58 @@ TEST(PaintMapView, DrawsAUnitAsATenUnitBox) {
     EditorState state = UnitScale();
     state.mission.missionEntries = {Units("aiv_units", {{"player_1", "100", "200"}})};
     ExpectBox(Render(state), 95, 195, 105, 205, kUnitColour);
+}
+
+// On a denser screen a unit box is filled as device-pixel rectangles rather
+// than stroked; it must cover exactly the pixels of its four one-pixel lines,
+// also where the drawing area's edge cuts it.
+TEST(PaintMapView, AUnitBoxHasThePixelsOfItsOutlineAtEveryWholeRatio) {
+    struct Case {
+        int ratio;
+        int x;
+        int z;
+    };
+    const Case cases[] = {{1, 100, 200}, {2, 100, 200}, {3, 100, 200},
+                          {2, 1, 300},   {2, 633, 473}, {3, -4, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ratio " << c.ratio << " at " << c.x << ", " << c.z);
+        // The world origin, and with it the axes, far outside the view.
+        EditorState state = UnitScale();
+        state.viewRect.left = 1000.0f;
+        state.viewRect.top = 1000.0f;
+        const QSize size(640, 480);
+        const auto paint = [&](bool withUnit) {
+            state.mission.missionEntries.clear();
+            if (withUnit) {
+                state.mission.missionEntries = {
+                    Units("aiv_units",
+                          {{"player_1", std::to_string(c.x + 1000), std::to_string(c.z + 1000)}})};
+            }
+            QImage image(size * c.ratio, QImage::Format_RGB32);
+            image.setDevicePixelRatio(c.ratio);
+            QPainter painter(&image);
+            PaintMapView(painter, state, {}, size, QColor::fromRgb(kBackground));
+            return image;
+        };
+        const QImage boxed = paint(true);
+        QImage expected = paint(false);
+        QPainter painter(&expected);
+        painter.setClipRect(QRect(kViewBorder, kViewBorder, 636, 476));
+        QPen pen(QColor::fromRgb(kUnitColour));
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        const int left = At(std::max(c.x - 5, -2));
+        const int right = At(std::min(c.x + 5, 637));
+        const int top = At(std::max(c.z - 5, -2));
+        const int bottom = At(std::min(c.z + 5, 477));
+        const QLine outline[] = {{left, top, right, top},
+                                 {right, top, right, bottom},
+                                 {right, bottom, left, bottom},
+                                 {left, bottom, left, top}};
+        painter.drawLines(outline, 4);
+        painter.end();
+        EXPECT_EQ(boxed, expected);
+    }
 }
 
 TEST(PaintMapView, ShiftsUnitBoxesButNotRegions) {
