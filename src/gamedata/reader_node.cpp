@@ -42,12 +42,33 @@ void ReaderNode::setText(std::string_view text) {
     *this = std::move(replacement);
 }
 
+namespace {
+
+// Copies a text of at most 11 bytes with copies of fixed sizes, which the
+// compiler turns into a few moves: a mission builds millions of nodes, and a
+// call of memcpy for each took a tenth of opening one.
+void CopyShort(char* to, std::string_view text) {
+    const char* from = text.data();
+    const std::size_t size = text.size();
+    if (size >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + size - 8, from + size - 8, 8);
+    } else if (size >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + size - 4, from + size - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < size; ++i) {
+            to[i] = from[i];
+        }
+    }
+}
+
+} // namespace
+
 void ReaderNode::assign(std::int32_t length, std::string_view text) {
     if (text.size() <= kInlineBytes && length == usualLength(text.size())) {
         form_ = static_cast<std::uint8_t>(text.size());
-        if (!text.empty()) {
-            std::memcpy(bytes_, text.data(), text.size());
-        }
+        CopyShort(bytes_, text);
         return;
     }
     if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
