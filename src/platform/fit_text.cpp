@@ -52,7 +52,7 @@ int TextFlags(const QWidget* control) {
     return Qt::AlignCenter | Qt::TextShowMnemonic;
 }
 
-bool Fits(const QWidget* control, const QFont& font) {
+bool FitsIn(const QWidget* control, const QFont& font) {
     const QString text = TextOf(control);
     if (text.isEmpty()) {
         return true;
@@ -63,6 +63,10 @@ bool Fits(const QWidget* control, const QFont& font) {
 }
 
 } // namespace
+
+bool TextFits(const QWidget* control) {
+    return FitsIn(control, control->font());
+}
 
 void FitTexts(QWidget* window) {
     QMap<QString, QList<QWidget*>> groups;
@@ -79,7 +83,7 @@ void FitTexts(QWidget* window) {
     }
     for (const QList<QWidget*>& group : groups) {
         QFont font = group.first()->font();
-        const auto fits = [&font](const QWidget* control) { return Fits(control, font); };
+        const auto fits = [&font](const QWidget* control) { return FitsIn(control, font); };
         if (std::all_of(group.begin(), group.end(), fits)) {
             continue;
         }

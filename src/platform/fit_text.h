@@ -14,4 +14,8 @@ namespace kmission::platform {
 // has been built.
 void FitTexts(QWidget* window);
 
+// Whether the caption of a label, button, check box or option button fits its
+// contents rectangle, as its style lays the caption out, in its current font.
+bool TextFits(const QWidget* control);
+
 } // namespace kmission::platform
