@@ -16,9 +16,7 @@ namespace {
 using namespace std::string_literals;
 using fixtures::AppendInt32;
 using fixtures::ArchiveBuilder;
-using fixtures::IntNode;
-using fixtures::ListNode;
-using fixtures::StringNode;
+using fixtures::Node;
 using fixtures::ValueStream;
 
 // The fifteen texts of one well-formed map record, in node order.
@@ -35,7 +33,7 @@ NodeList NodesOf(const std::vector<std::string>& texts) {
     for (const std::string& text : texts) {
         const bool number = !text.empty() && (std::isdigit(static_cast<unsigned char>(text[0])) ||
                                               text[0] == '-' || text[0] == '.');
-        nodes.push_back(number ? ListNode(text) : StringNode(text));
+        nodes.push_back(Node(number ? kNodeList : kNodeString, text));
     }
     return nodes;
 }
@@ -70,123 +68,63 @@ std::vector<std::string> MessageTexts(const Messages& messages) {
     return texts;
 }
 
-TEST(BuildMapCatalogue, ReadsAWellFormedRecord) {
-    const MapCatalogue catalogue =
-        BuildMapCatalogue(NodesOf(Concat({{"maps", "3"}, RecordTexts("dunes", "25", "-8000")})));
-    ASSERT_EQ(catalogue.maps.size(), 1u);
-    EXPECT_EQ(catalogue.maps[0], Map("dunes", 25.0f, -8000, 0, 8200));
-    EXPECT_TRUE(catalogue.messages.empty());
-}
-
-TEST(BuildMapCatalogue, ThreeRecordsGiveThreeMapsInOrder) {
-    const MapCatalogue catalogue = BuildMapCatalogue(NodesOf(Concat({{"maps", "4"},
-                                                                     RecordTexts("one", "1"),
-                                                                     {"pad"},
-                                                                     RecordTexts("two", "2"),
-                                                                     {"pad"},
-                                                                     RecordTexts("three", "3")})));
-    ASSERT_EQ(catalogue.maps.size(), 3u);
-    EXPECT_EQ(catalogue.maps[0].name, "one         ");
-    EXPECT_EQ(catalogue.maps[1].name, "two         ");
-    EXPECT_EQ(catalogue.maps[2].name, "three       ");
-    EXPECT_EQ(catalogue.maps[2].mpp, 3.0f);
-}
-
-TEST(BuildMapCatalogue, ValuesAreCutOrPaddedAndRounded) {
-    std::vector<std::string> texts = RecordTexts("abcdefghijklmno", "0.1", "12.5", "13.5");
-    texts[6] = "\xE9t\xE9";
-    texts[13] = "-2.5";
-    const MapCatalogue catalogue = BuildMapCatalogue(NodesOf(texts));
-    ASSERT_EQ(catalogue.maps.size(), 1u);
-    EXPECT_EQ(catalogue.maps[0].name, "abcdefghijkl");
-    EXPECT_EQ(catalogue.maps[0].bitmap, "\xE9t\xE9         ");
-    EXPECT_EQ(catalogue.maps[0].mpp, 0.1f);
-    EXPECT_EQ(catalogue.maps[0].offsetX, 12);
-    EXPECT_EQ(catalogue.maps[0].offsetY, -2);
-    EXPECT_EQ(catalogue.maps[0].offsetZ, 14);
-}
-
-// A record whose start is a number node (type 1) counts like a list node.
-TEST(BuildMapCatalogue, IntegerNineStartsARecord) {
-    NodeList nodes = NodesOf(RecordTexts());
-    nodes[1] = IntNode("9");
-    EXPECT_EQ(BuildMapCatalogue(nodes).maps.size(), 1u);
-}
-
-TEST(BuildMapCatalogue, NodesTheWalkSkipsAreNotLookedAt) {
-    // "9" right after "maps": skipped, and nothing later starts a record.
-    EXPECT_TRUE(BuildMapCatalogue(NodesOf(Concat({{"maps"}, RecordTexts()}))).maps.empty());
-
-    // "9" at k + 15, right after a record: skipped, so the record that starts
-    // there is read as loose nodes.
-    const MapCatalogue after =
-        BuildMapCatalogue(NodesOf(Concat({RecordTexts("first"), RecordTexts("second")})));
-    ASSERT_EQ(after.maps.size(), 1u);
-    EXPECT_EQ(after.maps[0].name, "first       ");
-
-    // One node later, the second record is found.
-    const MapCatalogue spaced =
-        BuildMapCatalogue(NodesOf(Concat({RecordTexts("first"), {"gap"}, RecordTexts("second")})));
-    EXPECT_EQ(spaced.maps.size(), 2u);
-
-    // Matching is exact: "09", "9.0" and "Maps" are nothing special.
-    EXPECT_TRUE(BuildMapCatalogue(NodesOf({"09", "9.0", "x"})).maps.empty());
-    EXPECT_EQ(BuildMapCatalogue(NodesOf(Concat({{"Maps"}, RecordTexts()}))).maps.size(), 1u);
-}
-
-struct DefectCase {
-    std::size_t node; // 0-based position in RecordTexts (k + node)
-    std::string text;
-    std::string message;
+struct WalkCase {
+    const char* label;
+    std::vector<std::string> texts;
+    std::vector<MapInfo> maps;
 };
 
-TEST(BuildMapCatalogue, EachKeyAndCountHasItsMessage) {
-    const DefectCase cases[] = {
-        {1, "Name", "error"}, {2, "3", "error 2"}, {4, "bmp", "error"},   {5, "1", "error 22"},
-        {7, "MPP", "error"},  {8, "", "error 23"}, {10, "offs", "error"}, {11, "3", "error 24"},
+TEST(BuildMapCatalogue, WalksTheNodesForRecordsOfNine) {
+    std::vector<std::string> odd = RecordTexts("abcdefghijklmno", "0.1", "12.5", "13.5");
+    odd[6] = "\xE9t\xE9";
+    odd[13] = "-2.5";
+    const MapInfo dunes = Map("dunes", 25.0f, -8000, 0, 8200);
+    const WalkCase cases[] = {
+        {"one record", Concat({{"maps", "3"}, RecordTexts()}), {dunes}},
+        {"records in order",
+         Concat({{"maps", "4"}, RecordTexts("one", "1"), {"pad"}, RecordTexts("two", "2")}),
+         {Map("one", 1.0f, -8000, 0, 8200), Map("two", 2.0f, -8000, 0, 8200)}},
+        {"values cut, padded and rounded",
+         odd,
+         {Map("abcdefghijkl", 0.1f, 12, -2, 14, "\xE9t\xE9")}},
+        {"the node after maps is skipped", Concat({{"maps"}, RecordTexts()}), {}},
+        {"the node after a record is skipped",
+         Concat({RecordTexts(), RecordTexts("second")}),
+         {dunes}},
+        {"exact texts only", Concat({{"09", "9.0", "Maps"}, RecordTexts()}), {dunes}},
+        {"cut short by the end",
+         {"maps", "1", "9", "name", "2", "dunes"},
+         {Map("dunes", 0.0f, 0, 0, 0, "")}},
+        {"the last node is looked at", {"x", "9"}, {Map("", 0.0f, 0, 0, 0, "")}},
+        {"no nodes", {}, {}},
     };
-    for (const DefectCase& c : cases) {
-        SCOPED_TRACE(c.message + " at k + " + std::to_string(c.node));
-        std::vector<std::string> texts = RecordTexts("dunes", "25", "-8000");
-        texts[c.node] = c.text;
-        const MapCatalogue catalogue = BuildMapCatalogue(NodesOf(texts));
-        EXPECT_EQ(MessageTexts(catalogue.messages), std::vector<std::string>{c.message});
-        ASSERT_EQ(catalogue.maps.size(), 1u);
-        EXPECT_EQ(catalogue.maps[0], Map("dunes", 25.0f, -8000, 0, 8200));
+    for (const WalkCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(BuildMapCatalogue(NodesOf(c.texts)).maps, c.maps);
     }
+    NodeList integerNine = NodesOf(RecordTexts());
+    integerNine[1] = Node(kNodeInteger, "9");
+    EXPECT_EQ(BuildMapCatalogue(integerNine).maps, std::vector<MapInfo>{dunes});
 }
 
-TEST(BuildMapCatalogue, MessagesComeInNodeOrder) {
-    const std::vector<std::string> all_wrong = {"9", "x", "x", "n", "x", "x", "b", "x",
-                                                "x", "1", "x", "x", "1", "2", "3"};
-    const MapCatalogue catalogue = BuildMapCatalogue(NodesOf(all_wrong));
-    EXPECT_EQ(MessageTexts(catalogue.messages),
+TEST(BuildMapCatalogue, EachKeyAndCountHasItsMessageInNodeOrder) {
+    const std::pair<std::size_t, const char*> cases[] = {
+        {1, "error"}, {2, "error 2"},  {4, "error"},  {5, "error 22"},
+        {7, "error"}, {8, "error 23"}, {10, "error"}, {11, "error 24"},
+    };
+    std::vector<std::string> allWrong = RecordTexts();
+    for (const auto& [node, message] : cases) {
+        SCOPED_TRACE(node);
+        std::vector<std::string> texts = RecordTexts();
+        texts[node] = texts[node] == "2" ? "3" : "x";
+        allWrong[node] = texts[node];
+        const MapCatalogue catalogue = BuildMapCatalogue(NodesOf(texts));
+        EXPECT_EQ(MessageTexts(catalogue.messages), std::vector<std::string>{message});
+        EXPECT_EQ(catalogue.maps, std::vector<MapInfo>{Map("dunes", 25.0f, -8000, 0, 8200)});
+    }
+    EXPECT_EQ(MessageTexts(BuildMapCatalogue(NodesOf(allWrong)).messages),
               (std::vector<std::string>{"error", "error 2", "error", "error 22", "error",
                                         "error 23", "error", "error 24"}));
-    ASSERT_EQ(catalogue.maps.size(), 1u);
-    EXPECT_EQ(catalogue.maps[0], Map("n", 1.0f, 1, 2, 3, "b"));
-}
-
-TEST(BuildMapCatalogue, RecordCutShortByTheEndReadsBlanks) {
-    const MapCatalogue catalogue =
-        BuildMapCatalogue(NodesOf(Concat({{"maps", "1"}, {"9", "name", "2", "dunes"}})));
-    ASSERT_EQ(catalogue.maps.size(), 1u);
-    EXPECT_EQ(catalogue.maps[0], Map("dunes", 0.0f, 0, 0, 0, ""));
-    EXPECT_EQ(
-        MessageTexts(catalogue.messages),
-        (std::vector<std::string>{"error", "error 22", "error", "error 23", "error", "error 24"}));
-}
-
-TEST(BuildMapCatalogue, LastNodeIsLookedAt) {
-    const MapCatalogue catalogue = BuildMapCatalogue(NodesOf({"x", "9"}));
-    ASSERT_EQ(catalogue.maps.size(), 1u);
-    EXPECT_EQ(catalogue.messages.size(), 8u);
-}
-
-TEST(BuildMapCatalogue, EmptyStoreHasNoMaps) {
-    const MapCatalogue catalogue = BuildMapCatalogue(NodeList{ReaderNode{}});
-    EXPECT_TRUE(catalogue.maps.empty());
-    EXPECT_TRUE(catalogue.messages.empty());
 }
 
 // The "maps.prd" stream of a catalogue with the given maps.
@@ -194,65 +132,41 @@ Bytes MapsStream(const std::vector<std::string>& names) {
     ValueStream stream;
     stream.list(2).text("maps").list(static_cast<std::int32_t>(names.size()) + 1);
     for (const std::string& name : names) {
-        stream.list(9)
-            .setting("name", {name})
-            .setting("bitmap", {name + "_b"})
-            .text("mpp")
-            .list(2)
-            .real(12.5f)
-            .text("offset")
-            .list(4)
-            .integer(-100)
-            .integer(0)
-            .integer(300);
-        stream.list(1); // an empty list between records
+        stream.list(9).setting("name", {name}).setting("bitmap", {name + "_b"});
+        stream.text("mpp").list(2).real(12.5f).text("offset").list(4).integer(-100);
+        stream.integer(0).integer(300).list(1); // an empty list between records
     }
     return stream.bytes();
 }
 
-std::vector<std::string> MapNames(const SharedArchive& shared) {
-    std::vector<std::string> names;
-    for (const MapInfo& map : shared.catalogue.maps)
-        names.push_back(CleanText(map.name));
-    return names;
+std::vector<MapInfo> Maps(std::initializer_list<const char*> names) {
+    std::vector<MapInfo> maps;
+    for (const char* name : names)
+        maps.push_back(Map(name, 12.5f, -100, 0, 300, std::string(name) + "_b"));
+    return maps;
 }
 
-TEST(ReadSharedArchive, ReadsTheCatalogueFromEitherTrailerForm) {
+TEST(ReadSharedArchive, ReadsTheLastMapsEntryOrTheFirstFromEitherTrailerForm) {
     ArchiveBuilder archive;
-    archive.entry("other.prd", ValueStream().text("x").bytes())
+    archive.entry("other.prd", MapsStream({"other"}))
         .entry("maps.prd", MapsStream({"dunes", "hills"}))
-        .entry("zzz.prd", ValueStream().integer(1).bytes());
+        .entry("\tmaps.prd  ", MapsStream({"late"}), ' ')
+        .entry("MAPS.PRD", MapsStream({"capital"}));
     for (const Bytes& file : {archive.standard(), archive.alternate(0), archive.alternate(-9)}) {
         const SharedArchive shared = ReadSharedArchive(file);
         ASSERT_TRUE(shared.ok);
-        EXPECT_EQ(MapNames(shared), (std::vector<std::string>{"dunes", "hills"}));
-        EXPECT_EQ(shared.catalogue.maps[0], Map("dunes", 12.5f, -100, 0, 300, "dunes_b"));
+        EXPECT_EQ(shared.catalogue.maps, Maps({"late"}));
         EXPECT_TRUE(shared.messages.empty());
-        ASSERT_EQ(shared.directory.size(), 3u);
-        EXPECT_EQ(shared.directory[1].name, PadText("maps.prd", 64));
-        EXPECT_EQ(shared.directory[1].auxText, archive.records()[1].auxText);
+        ASSERT_EQ(shared.directory.size(), 4u);
+        EXPECT_EQ(shared.directory[2].name, PadText("maps.prd", 64));
+        EXPECT_EQ(shared.directory[2].auxText, archive.records()[2].auxText);
     }
+    ArchiveBuilder unnamed;
+    unnamed.entry("first.prd", MapsStream({"dunes", "hills"})).entry("b.prd", MapsStream({"b"}));
+    EXPECT_EQ(ReadSharedArchive(unnamed.standard()).catalogue.maps, Maps({"dunes", "hills"}));
 }
 
-TEST(ReadSharedArchive, LaterMapsEntryWinsAndNamesAreCleaned) {
-    ArchiveBuilder archive;
-    archive.entry("maps.prd", MapsStream({"early"}))
-        .entry("\tmaps.prd  ", MapsStream({"late"}), ' ')
-        .entry("MAPS.PRD", MapsStream({"capital"}));
-    const SharedArchive shared = ReadSharedArchive(archive.standard());
-    ASSERT_TRUE(shared.ok);
-    EXPECT_EQ(MapNames(shared), std::vector<std::string>{"late"});
-}
-
-TEST(ReadSharedArchive, WithoutMapsEntryTheFirstEntryIsUsed) {
-    ArchiveBuilder archive;
-    archive.entry("first.prd", MapsStream({"first"})).entry("second.prd", MapsStream({"second"}));
-    const SharedArchive shared = ReadSharedArchive(archive.standard());
-    ASSERT_TRUE(shared.ok);
-    EXPECT_EQ(MapNames(shared), std::vector<std::string>{"first"});
-}
-
-TEST(ReadSharedArchive, AlternateCountZeroIsABadFile) {
+TEST(ReadSharedArchive, RefusalsEndTheStartUpAndCatalogueMessagesDoNot) {
     ArchiveBuilder archive;
     archive.entry("maps.prd", MapsStream({"dunes"}));
     for (const Bytes& file :
@@ -260,40 +174,30 @@ TEST(ReadSharedArchive, AlternateCountZeroIsABadFile) {
         const SharedArchive shared = ReadSharedArchive(file);
         EXPECT_FALSE(shared.ok);
         EXPECT_EQ(shared.messages, Messages{Message{"Bad File"}});
-        EXPECT_TRUE(shared.catalogue.maps.empty());
     }
-}
-
-TEST(ReadSharedArchive, BadTagEndsTheStartUp) {
-    ArchiveBuilder archive;
-    archive.entry("first.prd", ValueStream().integer(1).bytes());
-    const Bytes maps = ValueStream().list(2).text("maps").tag(7).bytes();
-    archive.entry("maps.prd", maps);
-    const SharedArchive shared = ReadSharedArchive(archive.standard());
-    EXPECT_FALSE(shared.ok);
+    ArchiveBuilder badTag;
+    badTag.entry("first.prd", ValueStream().integer(1).bytes())
+        .entry("maps.prd", ValueStream().list(2).text("maps").tag(7).bytes());
+    const SharedArchive refused = ReadSharedArchive(badTag.standard());
+    EXPECT_FALSE(refused.ok);
     // The bad tag ends 8 + 8 + 12 + 4 bytes into the file.
-    EXPECT_EQ(shared.messages,
+    EXPECT_EQ(refused.messages,
               (Messages{Message{"new type found! 7\nOr error."}, Message{"32", "Fpos"}}));
-    EXPECT_TRUE(shared.catalogue.maps.empty());
-}
+    EXPECT_EQ(refused.mapsNodes, NodeList{ReaderNode{}});
 
-TEST(ReadSharedArchive, CatalogueMessagesAreShownAndStartUpGoesOn) {
-    ArchiveBuilder archive;
-    archive.entry("maps.prd", ValueStream().list(9).text("nam").list(2).text("x").bytes());
-    const SharedArchive shared = ReadSharedArchive(archive.standard());
-    EXPECT_TRUE(shared.ok);
-    ASSERT_FALSE(shared.messages.empty());
-    EXPECT_EQ(shared.messages[0], Message{"error"});
-    EXPECT_EQ(shared.catalogue.maps.size(), 1u);
+    ArchiveBuilder untidy;
+    untidy.entry("maps.prd", ValueStream().list(9).text("nam").list(2).text("x").bytes());
+    const SharedArchive shown = ReadSharedArchive(untidy.standard());
+    EXPECT_TRUE(shown.ok);
+    EXPECT_EQ(shown.messages, shown.catalogue.messages);
+    EXPECT_EQ(MessageTexts(shown.messages).front(), "error");
+    EXPECT_EQ(shown.catalogue.maps.size(), 1u);
 }
 
 Bytes PictureIndexHead(std::int32_t count, int records, std::size_t extraBytes = 0) {
     Bytes head;
-    for (std::int32_t word : {7, 8, 9})
+    for (std::int32_t word : {7, 8, 9, count, -1, -2})
         AppendInt32(head, word);
-    AppendInt32(head, count);
-    AppendInt32(head, -1);
-    AppendInt32(head, -2);
     for (int j = 0; j < records; ++j) {
         fixtures::AppendText(head, fixtures::Padded("pic" + std::to_string(j) + "\t ", 32));
         AppendInt32(head, 1000 * (j + 1));
@@ -303,45 +207,32 @@ Bytes PictureIndexHead(std::int32_t count, int records, std::size_t extraBytes =
     return head;
 }
 
-PictureIndexEntry IndexRecord(int j) {
-    PictureIndexEntry record;
-    record.name = fixtures::Padded("pic" + std::to_string(j) + "\t ", 32);
-    record.offset = 1000 * (j + 1);
-    record.extra = -j;
-    return record;
+std::vector<PictureIndexEntry> IndexRecords(int count) {
+    std::vector<PictureIndexEntry> records;
+    for (int j = 0; j < count; ++j)
+        records.push_back(
+            {fixtures::Padded("pic" + std::to_string(j) + "\t ", 32), 1000 * (j + 1), -j});
+    return records;
 }
 
-TEST(ReadPictureIndex, ReadsTheCountedRecords) {
-    const auto index = ReadPictureIndex(PictureIndexHead(3, 3, 500));
-    EXPECT_EQ(index,
-              (std::vector<PictureIndexEntry>{IndexRecord(0), IndexRecord(1), IndexRecord(2)}));
-    EXPECT_EQ(ReadPictureIndex(PictureIndexHead(2, 3)).size(), 2u);
-}
-
-TEST(ReadPictureIndex, CountsThatLieGiveWhatIsThere) {
-    const std::pair<const char*, Bytes> cases[] = {
-        {"count larger than the file", PictureIndexHead(5, 2, 39)},
-        {"count far larger than the file", PictureIndexHead(INT_MAX, 2)},
+TEST(ReadPictureIndex, ReadsTheCountedRecordsThatAreThere) {
+    const std::tuple<const char*, Bytes, int> cases[] = {
+        {"all three", PictureIndexHead(3, 3, 500), 3},
+        {"fewer than there are", PictureIndexHead(2, 3), 2},
+        {"count larger than the file", PictureIndexHead(5, 2, 39), 2},
+        {"count INT_MAX", PictureIndexHead(INT_MAX, 2), 2},
+        {"count -1", PictureIndexHead(-1, 2), 0},
+        {"count INT_MIN", PictureIndexHead(INT_MIN, 2), 0},
+        {"count 0", PictureIndexHead(0, 2), 0},
+        {"no header", Bytes(23, 0xFF), 0},
     };
-    for (const auto& [label, head] : cases) {
-        SCOPED_TRACE(label);
-        EXPECT_EQ(ReadPictureIndex(head),
-                  (std::vector<PictureIndexEntry>{IndexRecord(0), IndexRecord(1)}));
-    }
-    EXPECT_TRUE(ReadPictureIndex(PictureIndexHead(-1, 2)).empty());
-    EXPECT_TRUE(ReadPictureIndex(PictureIndexHead(INT_MIN, 2)).empty());
-    EXPECT_TRUE(ReadPictureIndex(PictureIndexHead(0, 2)).empty());
-    EXPECT_TRUE(ReadPictureIndex(Bytes{}).empty());
-    EXPECT_TRUE(ReadPictureIndex(Bytes(15, 0xFF)).empty());
-}
-
-TEST(ReadPictureIndexFile, ReadsAFileAndMissingIsEmpty) {
     fixtures::TempDir folder;
-    const std::string path = folder.write(kPictureFileName, PictureIndexHead(2, 2, 100));
-    EXPECT_EQ(ReadPictureIndexFile(path),
-              (std::vector<PictureIndexEntry>{IndexRecord(0), IndexRecord(1)}));
+    for (const auto& [label, head, count] : cases) {
+        SCOPED_TRACE(label);
+        EXPECT_EQ(ReadPictureIndex(head), IndexRecords(count));
+        EXPECT_EQ(ReadPictureIndexFile(folder.write("rimage.pbd", head)), IndexRecords(count));
+    }
     EXPECT_TRUE(ReadPictureIndexFile(folder.file("missing.pbd")).empty());
-    EXPECT_TRUE(ReadPictureIndexFile(folder.write("empty.pbd", {})).empty());
 }
 
 } // namespace

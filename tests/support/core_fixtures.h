@@ -10,8 +10,6 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -27,15 +25,13 @@
 namespace kmission::fixtures {
 
 inline void AppendInt32(Bytes& out, std::int32_t value) {
-    const auto u = static_cast<std::uint32_t>(value);
     for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(u >> shift));
+        out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> shift));
 }
 
 inline void AppendInt16(Bytes& out, std::int16_t value) {
-    const auto u = static_cast<std::uint16_t>(value);
-    out.push_back(static_cast<std::uint8_t>(u));
-    out.push_back(static_cast<std::uint8_t>(u >> 8));
+    AppendInt32(out, value);
+    out.resize(out.size() - 2);
 }
 
 inline void AppendText(Bytes& out, std::string_view bytes) {
@@ -44,29 +40,6 @@ inline void AppendText(Bytes& out, std::string_view bytes) {
 
 inline void Append(Bytes& out, const Bytes& more) {
     out.insert(out.end(), more.begin(), more.end());
-}
-
-// Little-endian decoding done by hand, independent of the library's readers.
-inline std::int32_t Int32In(const Bytes& bytes, std::size_t position) {
-    if (position + 4 > bytes.size())
-        throw std::out_of_range("int32 beyond the end of the bytes");
-    std::uint32_t u = 0;
-    for (int i = 3; i >= 0; --i)
-        u = u << 8 | bytes[position + static_cast<std::size_t>(i)];
-    return static_cast<std::int32_t>(u);
-}
-
-inline std::int16_t Int16In(const Bytes& bytes, std::size_t position) {
-    if (position + 2 > bytes.size())
-        throw std::out_of_range("int16 beyond the end of the bytes");
-    return static_cast<std::int16_t>(bytes[position] | bytes[position + 1] << 8);
-}
-
-inline std::string TextIn(const Bytes& bytes, std::size_t position, std::size_t size) {
-    if (position + size > bytes.size())
-        throw std::out_of_range("text beyond the end of the bytes");
-    return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(position),
-                       bytes.begin() + static_cast<std::ptrdiff_t>(position + size));
 }
 
 inline Bytes BytesOf(std::string_view text) {
@@ -91,36 +64,22 @@ public:
         AppendInt32(bytes_, tag);
         return *this;
     }
-    ValueStream& integer(std::int32_t value) {
-        AppendInt32(bytes_, kNodeInteger);
-        AppendInt32(bytes_, value);
-        return *this;
-    }
+    ValueStream& integer(std::int32_t value) { return tag(kNodeInteger).tag(value); }
     ValueStream& real(float value) { return realBits(FloatBits(value)); }
     ValueStream& realBits(std::uint32_t bits) {
-        AppendInt32(bytes_, kNodeFloat);
-        AppendInt32(bytes_, static_cast<std::int32_t>(bits));
-        return *this;
+        return tag(kNodeFloat).tag(static_cast<std::int32_t>(bits));
     }
     ValueStream& text(std::string_view bytes) {
         return textWithLength(static_cast<std::int32_t>(bytes.size()), bytes);
     }
     // A string whose stored length need not match the bytes that follow.
     ValueStream& textWithLength(std::int32_t length, std::string_view bytes) {
-        AppendInt32(bytes_, kNodeString);
-        AppendInt32(bytes_, length);
-        AppendText(bytes_, bytes);
-        return *this;
+        return tag(kNodeString).tag(length).raw(BytesOf(bytes));
     }
-    ValueStream& list(std::int32_t count) {
-        AppendInt32(bytes_, kNodeList);
-        AppendInt32(bytes_, count);
-        return *this;
-    }
+    ValueStream& list(std::int32_t count) { return tag(kNodeList).tag(count); }
     // A named setting in key-count-values layout: key, list count + 1, values.
     ValueStream& setting(std::string_view key, std::initializer_list<std::string_view> values) {
-        text(key);
-        list(static_cast<std::int32_t>(values.size()) + 1);
+        text(key).list(static_cast<std::int32_t>(values.size()) + 1);
         for (std::string_view value : values)
             text(value);
         return *this;
@@ -138,39 +97,16 @@ private:
     Bytes bytes_;
 };
 
-// The bytes of one 148-byte directory record.
-inline Bytes RecordBytes(const ArchiveEntry& record) {
-    Bytes out;
-    AppendInt32(out, record.offset);
-    AppendInt32(out, record.size);
-    AppendText(out, Padded(record.name, 64));
-    AppendInt32(out, record.aux1);
-    AppendText(out, Padded(record.auxText, 64));
-    AppendInt16(out, record.aux2);
-    AppendInt16(out, record.aux3);
-    AppendInt16(out, record.aux4);
-    AppendInt16(out, record.aux5);
-    return out;
-}
-
 // A directory record with recognisable values in every carried-through field.
 inline ArchiveEntry Record(std::string_view name, std::int32_t offset = 0, std::int32_t size = 0,
                            char pad = '\0') {
-    ArchiveEntry record;
-    record.offset = offset;
-    record.size = size;
-    record.name = Padded(name, 64, pad);
-    record.aux1 = -123456;
-    record.auxText = Padded(std::string("aux \x01\xE9\xFF text of ") + std::string(name), 64, ' ');
-    record.aux2 = -2;
-    record.aux3 = 3;
-    record.aux4 = 0x7ABC;
-    record.aux5 = -32768;
-    return record;
+    const std::string aux = std::string("aux \x01\xE9\xFF text of ") + std::string(name);
+    return ArchiveEntry{offset, size,  Padded(name, 64, pad), -123456, Padded(aux, 64, ' '), -2, 3,
+                        0x7ABC, -32768};
 }
 
-// Builds an archive: entry data (with optional gaps) first, then the directory
-// records in the order they were added, then a trailer of either form.
+// Builds an archive: entry data (with optional gaps) first, then the 148-byte
+// directory records in the order they were added, then a trailer of either form.
 class ArchiveBuilder {
 public:
     // Appends bytes to the data area and returns where they start.
@@ -186,8 +122,7 @@ public:
     // Data and a record that describes it exactly.
     ArchiveBuilder& entry(std::string_view name, const Bytes& bytes, char pad = '\0') {
         const std::int32_t at = data(bytes);
-        records_.push_back(Record(name, at, static_cast<std::int32_t>(bytes.size()), pad));
-        return *this;
+        return record(Record(name, at, static_cast<std::int32_t>(bytes.size()), pad));
     }
     ArchiveBuilder& record(const ArchiveEntry& record) {
         records_.push_back(record);
@@ -197,33 +132,34 @@ public:
     std::vector<ArchiveEntry>& records() { return records_; }
 
     // Standard form: int32 `first`, int32 `count` (default: the records added).
-    Bytes standard(std::int32_t first = 1) const {
-        return standardWithCount(static_cast<std::int32_t>(records_.size()), first);
-    }
+    Bytes standard(std::int32_t first = 1) const { return standardWithCount(count(), first); }
     Bytes standardWithCount(std::int32_t count, std::int32_t first = 1) const {
-        Bytes out = body();
-        AppendInt32(out, first);
-        AppendInt32(out, count);
-        return out;
+        return body({first, count});
     }
     // Alternate form: int32 `first`, int32 `count`, int32 `last` (outside 1 ... 10000).
     Bytes alternate(std::int32_t last = 0, std::int32_t first = 0x5A5A5A5A) const {
-        return alternateWithCount(static_cast<std::int32_t>(records_.size()), last, first);
+        return alternateWithCount(count(), last, first);
     }
     Bytes alternateWithCount(std::int32_t count, std::int32_t last = 0,
                              std::int32_t first = 0x5A5A5A5A) const {
-        Bytes out = body();
-        AppendInt32(out, first);
-        AppendInt32(out, count);
-        AppendInt32(out, last);
-        return out;
+        return body({first, count, last});
     }
 
 private:
-    Bytes body() const {
+    std::int32_t count() const { return static_cast<std::int32_t>(records_.size()); }
+    Bytes body(std::initializer_list<std::int32_t> trailer) const {
         Bytes out = data_;
-        for (const ArchiveEntry& record : records_)
-            Append(out, RecordBytes(record));
+        for (const ArchiveEntry& r : records_) {
+            AppendInt32(out, r.offset);
+            AppendInt32(out, r.size);
+            AppendText(out, Padded(r.name));
+            AppendInt32(out, r.aux1);
+            AppendText(out, Padded(r.auxText));
+            for (std::int16_t aux : {r.aux2, r.aux3, r.aux4, r.aux5})
+                AppendInt16(out, aux);
+        }
+        for (std::int32_t word : trailer)
+            AppendInt32(out, word);
         return out;
     }
 
@@ -231,50 +167,17 @@ private:
     std::vector<ArchiveEntry> records_;
 };
 
-// One decoded directory record of an archive in the standard form.
-inline ArchiveEntry RecordIn(const Bytes& file, std::size_t position) {
-    ArchiveEntry record;
-    record.offset = Int32In(file, position);
-    record.size = Int32In(file, position + 4);
-    record.name = TextIn(file, position + 8, 64);
-    record.aux1 = Int32In(file, position + 72);
-    record.auxText = TextIn(file, position + 76, 64);
-    record.aux2 = Int16In(file, position + 140);
-    record.aux3 = Int16In(file, position + 142);
-    record.aux4 = Int16In(file, position + 144);
-    record.aux5 = Int16In(file, position + 146);
-    return record;
-}
-
-// The directory of a standard-form archive decoded by hand.
-inline std::vector<ArchiveEntry> DirectoryIn(const Bytes& file) {
-    const std::int32_t count = Int32In(file, file.size() - 4);
-    const std::size_t start = file.size() - 8 - 148 * static_cast<std::size_t>(count);
-    std::vector<ArchiveEntry> records;
-    for (std::int32_t i = 0; i < count; ++i)
-        records.push_back(RecordIn(file, start + 148 * static_cast<std::size_t>(i)));
-    return records;
-}
-
-// A node list built from (type, length, text) triples after the blank node 0.
+// A node list built from the given nodes after the blank node 0.
 inline NodeList Nodes(std::initializer_list<ReaderNode> nodes) {
     NodeList list{ReaderNode{}};
     list.insert(list.end(), nodes.begin(), nodes.end());
     return list;
 }
 
-inline ReaderNode IntNode(std::string text) {
-    return ReaderNode{kNodeInteger, -1, std::move(text)};
-}
-inline ReaderNode FloatNode(std::string text) {
-    return ReaderNode{kNodeFloat, -1, std::move(text)};
-}
-inline ReaderNode ListNode(std::string text) {
-    return ReaderNode{kNodeList, -1, std::move(text)};
-}
-inline ReaderNode StringNode(std::string text) {
-    const auto length = static_cast<std::int32_t>(text.size());
-    return ReaderNode{kNodeString, length, std::move(text)};
+// A node of the given type with the length the parser gives it.
+inline ReaderNode Node(std::int32_t type, std::string text) {
+    const auto length = type == kNodeString ? static_cast<std::int32_t>(text.size()) : -1;
+    return ReaderNode{type, length, std::move(text)};
 }
 
 // The stream of a mission info entry: node 3 "db_name", node 5 the name, then
@@ -282,11 +185,8 @@ inline ReaderNode StringNode(std::string text) {
 inline Bytes MissionInfo(std::string_view name, std::initializer_list<std::string_view> maps,
                          std::string_view nameKey = "db_name") {
     ValueStream stream;
-    stream.list(3 + static_cast<std::int32_t>(maps.size()))
-        .list(2)
-        .text(nameKey)
-        .list(2)
-        .text(name);
+    stream.list(3 + static_cast<std::int32_t>(maps.size())).list(2).text(nameKey).list(2);
+    stream.text(name);
     for (std::string_view map : maps)
         stream.setting("MAP", {map});
     return stream.bytes();
@@ -338,16 +238,15 @@ public:
     // A new folder with a random name; names already taken are passed over.
     TempDir() {
         std::random_device random;
-        for (int attempt = 0; attempt < 100; ++attempt) {
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
             auto candidate = std::filesystem::temp_directory_path() /
                              ("kmission-test-" + std::to_string(random()));
             std::error_code error;
-            if (std::filesystem::create_directory(candidate, error)) {
+            if (std::filesystem::create_directory(candidate, error))
                 path_ = std::move(candidate);
-                return;
-            }
         }
-        throw std::runtime_error("cannot create a temporary folder");
+        if (path_.empty())
+            throw std::runtime_error("cannot create a temporary folder");
     }
     ~TempDir() {
         std::error_code ignored;
