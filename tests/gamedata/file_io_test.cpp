@@ -66,8 +66,7 @@ TEST(FileExists, AnswersByListingTheFolder) {
         {at("reader.pbd?"), false},
         {at("*r.pbd*"), true},
         {at("sub*"), false}, // only folders match
-        {at("nowhere/*"), false},
-    };
+        {at("nowhere/*"), false}};
     for (const auto& [path, expected] : cases)
         EXPECT_EQ(FileExists(path), expected) << path;
 }
@@ -157,8 +156,7 @@ TEST(WriteFileSafely, SavesThroughALinkAndKeepsTheLink) {
         {"relative link", "link.PBD", "real.PBD", "real.PBD", nullptr, nullptr},
         {"link into another folder", "link.PBD", "sub/real.PBD", "sub/real.PBD", nullptr, nullptr},
         {"link to a link", "link.PBD", "sub/hop.PBD", "real.PBD", "sub/hop.PBD", "../real.PBD"},
-        {"link to no file yet", "link.PBD", "sub/new.PBD", "sub/new.PBD", nullptr, nullptr},
-    };
+        {"link to no file yet", "link.PBD", "sub/new.PBD", "sub/new.PBD", nullptr, nullptr}};
     for (const LinkCase& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir folder;
@@ -209,13 +207,12 @@ TEST(WriteFileSafely, RefusesATargetThatIsNotARegularFile) {
         std::function<void(const std::string& path)> make;
         fs::file_type type; // of what the path leads to, before and after
     };
-    const Case cases[] = {
-        {"fifo", [](const std::string& path) { ::mkfifo(path.c_str(), 0644); },
-         fs::file_type::fifo},
-        {"socket", MakeSocket, fs::file_type::socket},
-        {"link to a device", [](const std::string& path) { fs::create_symlink("/dev/null", path); },
-         fs::file_type::character},
-    };
+    const Case cases[] = {{"fifo", [](const std::string& path) { ::mkfifo(path.c_str(), 0644); },
+                           fs::file_type::fifo},
+                          {"socket", MakeSocket, fs::file_type::socket},
+                          {"link to a device",
+                           [](const std::string& path) { fs::create_symlink("/dev/null", path); },
+                           fs::file_type::character}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir folder;

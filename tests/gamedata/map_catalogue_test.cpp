@@ -96,8 +96,7 @@ TEST(BuildMapCatalogue, WalksTheNodesForRecordsOfNine) {
          {"maps", "1", "9", "name", "2", "dunes"},
          {Map("dunes", 0.0f, 0, 0, 0, "")}},
         {"the last node is looked at", {"x", "9"}, {Map("", 0.0f, 0, 0, 0, "")}},
-        {"no nodes", {}, {}},
-    };
+        {"no nodes", {}, {}}};
     for (const WalkCase& c : cases) {
         SCOPED_TRACE(c.label);
         EXPECT_EQ(BuildMapCatalogue(NodesOf(c.texts)).maps, c.maps);
@@ -110,8 +109,7 @@ TEST(BuildMapCatalogue, WalksTheNodesForRecordsOfNine) {
 TEST(BuildMapCatalogue, EachKeyAndCountHasItsMessageInNodeOrder) {
     const std::pair<std::size_t, const char*> cases[] = {
         {1, "error"}, {2, "error 2"},  {4, "error"},  {5, "error 22"},
-        {7, "error"}, {8, "error 23"}, {10, "error"}, {11, "error 24"},
-    };
+        {7, "error"}, {8, "error 23"}, {10, "error"}, {11, "error 24"}};
     std::vector<std::string> allWrong = RecordTexts();
     for (const auto& [node, message] : cases) {
         SCOPED_TRACE(node);
@@ -224,8 +222,7 @@ TEST(ReadPictureIndex, ReadsTheCountedRecordsThatAreThere) {
         {"count -1", PictureIndexHead(-1, 2), 0},
         {"count INT_MIN", PictureIndexHead(INT_MIN, 2), 0},
         {"count 0", PictureIndexHead(0, 2), 0},
-        {"no header", Bytes(23, 0xFF), 0},
-    };
+        {"no header", Bytes(23, 0xFF), 0}};
     fixtures::TempDir folder;
     for (const auto& [label, head, count] : cases) {
         SCOPED_TRACE(label);

@@ -73,18 +73,16 @@ TEST(ReadMission, LoadsEveryEntryTheNameAndTheMaps) {
 
 TEST(ReadMission, NameAndMapsOnlyWithTheNameKey) {
     const std::tuple<const char*, Bytes, std::optional<std::string>, std::vector<std::string>>
-        cases[] = {
-            {"other key", MissionInfo("m", {"dunes"}, "DB_NAME"), std::nullopt, {}},
-            {"MAP as the last node",
-             ValueStream().raw(MissionInfo("m", {"a"})).text("MAP").bytes(),
-             "m",
-             {"a"}},
-            {"MAP second to last",
-             ValueStream().raw(MissionInfo("m", {})).text("MAP").list(2).bytes(),
-             "m",
-             {""}},
-            {"no name node", ValueStream().list(3).list(2).text("db_name").bytes(), "", {}},
-        };
+        cases[] = {{"other key", MissionInfo("m", {"dunes"}, "DB_NAME"), std::nullopt, {}},
+                   {"MAP as the last node",
+                    ValueStream().raw(MissionInfo("m", {"a"})).text("MAP").bytes(),
+                    "m",
+                    {"a"}},
+                   {"MAP second to last",
+                    ValueStream().raw(MissionInfo("m", {})).text("MAP").list(2).bytes(),
+                    "m",
+                    {""}},
+                   {"no name node", ValueStream().list(3).list(2).text("db_name").bytes(), "", {}}};
     for (const auto& [label, info, name, maps] : cases) {
         SCOPED_TRACE(label);
         ArchiveBuilder archive;
@@ -135,8 +133,7 @@ TEST(ReadMission, RefusesWithTheMessageOfTheFault) {
           {std::to_string(MissionInfo("m", {}).size() + 8 * 32768), "Fpos"}}},
         {overlapping.standard(),
          {{"Corrupted Mission! The entries of this archive overlap so much that reading them "
-           "would take far more memory than the file holds."}}},
-    };
+           "would take far more memory than the file holds."}}}};
     for (const auto& [file, messages] : cases) {
         SCOPED_TRACE(messages.front().text);
         const MissionLoad load = ReadMission(file);
@@ -275,8 +272,7 @@ TEST(SerializeMission, TypedTextsAreWrittenAsTheirNumberOrRefuseTheSave) {
         {2, 4, "3000000000", "aiv_units.prd"},
         {2, 3, "-2147483649", "aiv_units.prd"},
         {2, 7, "1E+39", "aiv_units.prd"},
-        {1, 3, "-4E+38", "reg_inside1.prd"},
-    };
+        {1, 3, "-4E+38", "reg_inside1.prd"}};
     for (const auto& [entry, node, text, name] : misfits) {
         SCOPED_TRACE(text);
         MissionModel changed = Load(Canonical().standard());
