@@ -45,11 +45,14 @@ TEST(ReadTrailer, AcceptsOnlyTheFormsCountsAndDirectoriesThatFit) {
         {WithRecords(1).standardWithCount(-1), kStandard, 0, 0, CountOutOfRange},
         {WithRecords(1).standardWithCount(INT_MIN), kStandard, 0, 0, CountOutOfRange},
         {WithRecords(3).alternate(0), kStandard, 0, 0, CountOutOfRange},
-        {WithRecords(3).alternate(0), kEither, 3, 12, {}}, {WithRecords(2).alternate(10001), kEither, 2, 12, {}},
-        {WithRecords(2).alternate(-7), kEither, 2, 12, {}}, {WithRecords(10000).alternate(), kEither, 10000, 12, {}},
+        {WithRecords(3).alternate(0), kEither, 3, 12, {}},
+        {WithRecords(2).alternate(10001), kEither, 2, 12, {}},
+        {WithRecords(2).alternate(-7), kEither, 2, 12, {}},
+        {WithRecords(10000).alternate(), kEither, 10000, 12, {}},
         {WithRecords(2).alternateWithCount(0), kEither, 0, 0, AlternateCountZero},
         {WithRecords(3).standardWithCount(10001, 0), kEither, 0, 0, AlternateCountZero},
-        {Bytes{}, kEither, 0, 0, AlternateCountZero}, {Bytes{1, 0, 0}, kStandard, 0, 0, DirectoryBeyondFile},
+        {Bytes{}, kEither, 0, 0, AlternateCountZero},
+        {Bytes{1, 0, 0}, kStandard, 0, 0, DirectoryBeyondFile},
         {WithRecords(0).standardWithCount(1), kStandard, 0, 0, DirectoryBeyondFile},
         {Bytes(tenThousand.begin() + 1, tenThousand.end()), kStandard, 0, 0, DirectoryBeyondFile},
         {WithRecords(2).standardWithCount(10000), kStandard, 0, 0, DirectoryBeyondFile},
@@ -128,7 +131,8 @@ TEST(ReaderNode, HoldsTypeLengthAndTextThroughCopiesMovesAndNewTexts) {
     // clang-format off
     const ReaderNode cases[] = {
         {kNodeBlank, 0, ""}, {kNodeInteger, -1, "-2147483648"}, {kNodeFloat, -1, "-1.234568E+38"},
-        {kNodeString, 11, "db_name_abc"}, {kNodeString, 12, "db_name_abcd"}, {kNodeString, 6, "abcd"},
+        {kNodeString, 11, "db_name_abc"}, {kNodeString, 12, "db_name_abcd"},
+        {kNodeString, 6, "abcd"},
         {kNodeString, 4, "\xE9\0\xFF!"s}, {kNodeInteger, 7, "12"}, {kNodeBlank, 0, "x"},
         {1000, -5, std::string(300, 'o')}};
     // clang-format on
@@ -167,25 +171,31 @@ TEST(ParseEntry, TurnsValuesIntoNodesUntilTheEndTagTheSizeOrTheFileEnds) {
     const Bytes i5i6 = ValueStream().integer(5).integer(6).bytes();
     // clang-format off
     const ParseCase cases[] = {
-        {ValueStream().integer(-5).integer(INT_MIN).integer(INT_MAX).bytes(), Nodes({Node(kNodeInteger, "-5"),
-            Node(kNodeInteger, "-2147483648"), Node(kNodeInteger, "2147483647")})},
-        {ValueStream().real(0.1f).real(-2.5f).real(12345678.0f).real(-0.0f).bytes(), Nodes({Node(kNodeFloat,
-            "0.1"), Node(kNodeFloat, "-2.5"), Node(kNodeFloat, "1.234568E+07"), Node(kNodeFloat, "-0")})},
-        {ValueStream().text("ab\tcd\0"s).text("  db name ").text("\xE9t\xFF").bytes(),  // cleaned strings
+        {ValueStream().integer(-5).integer(INT_MIN).integer(INT_MAX).bytes(),
+         Nodes({Node(kNodeInteger, "-5"), Node(kNodeInteger, "-2147483648"),
+                Node(kNodeInteger, "2147483647")})},
+        {ValueStream().real(0.1f).real(-2.5f).real(12345678.0f).real(-0.0f).bytes(),
+         Nodes({Node(kNodeFloat, "0.1"), Node(kNodeFloat, "-2.5"), Node(kNodeFloat, "1.234568E+07"),
+                Node(kNodeFloat, "-0")})},
+        {ValueStream().text("ab\tcd\0"s).text("  db name ").text("\xE9t\xFF").bytes(), // cleaned
          Nodes({{kNodeString, 6, "abcd"}, {kNodeString, 10, "db name"}, Node(kNodeString, "\xE9t\xFF")})},
         {ValueStream().list(3).text("").list(-1).bytes(),
          Nodes({Node(kNodeList, "3"), Node(kNodeString, ""), Node(kNodeList, "-1")})},
-        {ValueStream().end().bytes(), Nodes({})}, {ValueStream().integer(5).end().integer(2).bytes(), Nodes({i5})},
+        {ValueStream().end().bytes(), Nodes({})},
+        {ValueStream().integer(5).end().integer(2).bytes(), Nodes({i5})},
         // A tag ending exactly at the end is processed, its payload read from beyond.
-        {ValueStream().integer(4).tag(kNodeInteger).bytes(), Nodes({i4, i5}), -1, ValueStream().tag(5).integer(6).bytes()},
+        {ValueStream().integer(4).tag(kNodeInteger).bytes(), Nodes({i4, i5}), -1,
+         ValueStream().tag(5).integer(6).bytes()},
         {i5i6, Nodes({i5, Node(kNodeInteger, "6")}), -1, ValueStream().integer(7).bytes()},
-        {ValueStream().integer(5).text("x").end().bytes(), Nodes({i5, Node(kNodeString, "x")}), 17, i5i6},
-        {i5i6, Nodes({i5}), 0},                                  // the first value is read whatever the size
+        {ValueStream().integer(5).text("x").end().bytes(), Nodes({i5, Node(kNodeString, "x")}), 17,
+         i5i6},
+        {i5i6, Nodes({i5}), 0}, // the first value is read whatever the size
         {ValueStream().integer(5).bytes(), Nodes({i5}), -1, ValueStream().tag(77).bytes()},
         // The end of the file ends the entry after the current value; missing bytes are zero.
         {ValueStream().integer(4).tag(1).raw({5, 0}).bytes(), Nodes({i4, i5}), 1000},
         {ValueStream().integer(5).raw({1, 0}).bytes(), Nodes({i5}), 1000},
-        {ValueStream().textWithLength(100, "abc").bytes(), Nodes({{kNodeString, 100, "abc"}}), 1000}};
+        {ValueStream().textWithLength(100, "abc").bytes(), Nodes({{kNodeString, 100, "abc"}}),
+         1000}};
     // clang-format on
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.entry));
@@ -234,10 +244,13 @@ TEST(ParseEntry, FailureNamesTheTagAndThePositionAfterIt) {
          "new type found!-3\nOr error.", "Corrupted Mission! -3"},
         {ValueStream().list(2).integer(1).tag(5).bytes(), ParseError::BadTag, 5, 20,
          "new type found! 5\nOr error.", "Corrupted Mission!  5"},
-        {ValueStream().integer(3).textWithLength(-4, "abcd").bytes(), ParseError::NegativeStringLength,
-         -4, 16, "Bad File: \"maps.prd\" " + negative + "4.", "Corrupted Mission! The entry \"aiv.prd\" " + negative + "4."},
+        {ValueStream().integer(3).textWithLength(-4, "abcd").bytes(),
+            ParseError::NegativeStringLength,
+         -4, 16, "Bad File: \"maps.prd\" " + negative + "4.",
+             "Corrupted Mission! The entry \"aiv.prd\" " + negative + "4."},
         {ValueStream().textWithLength(-1, "").bytes(), ParseError::NegativeStringLength, -1, 8,
-         "Bad File: \"maps.prd\" " + negative + "1.", "Corrupted Mission! The entry \"aiv.prd\" " + negative + "1."}};
+         "Bad File: \"maps.prd\" " + negative + "1.",
+             "Corrupted Mission! The entry \"aiv.prd\" " + negative + "1."}};
     // clang-format on
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.mission);
@@ -315,9 +328,11 @@ TEST(SerializeNodes, CanonicalStreamsComeBackByteForByte) {
 TEST(SerializeNodes, TypedTextsGoThroughTheNumberReader) {
     // clang-format off
     const std::pair<std::string, std::int32_t> integers[] = {
-        {"12.5", 12}, {"13.5", 14}, {"-2.5", -2}, {"12,5", 12}, {"abc", 0}, {"", 0}, {"-", 0}, {" 1 2", 12},
+        {"12.5", 12}, {"13.5", 14}, {"-2.5", -2}, {"12,5", 12}, {"abc", 0}, {"", 0}, {"-", 0},
+        {" 1 2", 12},
         {"1.5E2", 150}, {"12a", 12}, {"999999999", 999999999}, {"1234567890", 1234567890},
-        {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483647.4", INT_MAX}, {"-2147483648.5", INT_MIN}};
+        {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"2147483647.4", INT_MAX},
+        {"-2147483648.5", INT_MIN}};
     // clang-format on
     for (const auto& [text, expected] : integers) {
         SCOPED_TRACE(text);
