@@ -84,16 +84,6 @@ TEST(ReadDirectory, ReadsEveryFieldOfEveryRecord) {
     }
 }
 
-TEST(FindEntry, ComparesCleanedNamesAndTakesTheLastMatch) {
-    const std::vector<ArchiveEntry> directory = {
-        Record("maps.prd", 1),         Record("MAPS.PRD", 2),     Record("other.prd", 3),
-        Record("maps.prd", 4, 0, ' '), Record("\tmaps.prd\r", 5), Record("maps.prd2", 6)};
-    EXPECT_EQ(FindEntry(directory, "maps.prd"), 4);
-    EXPECT_EQ(FindEntry(directory, "MAPS.PRD"), 1);
-    EXPECT_EQ(FindEntry(directory, "other.prd"), 2);
-    EXPECT_EQ(FindEntry(directory, "maps"), -1);
-}
-
 // The entries are packed from offset 0 in directory order; an empty entry takes
 // the position of the next; names and auxiliary fields go out byte for byte.
 TEST(WriteArchive, PacksEntriesAndKeepsEveryOtherField) {
@@ -178,7 +168,8 @@ TEST(ParseEntry, TurnsValuesIntoNodesUntilTheEndTagTheSizeOrTheFileEnds) {
          Nodes({Node(kNodeFloat, "0.1"), Node(kNodeFloat, "-2.5"), Node(kNodeFloat, "1.234568E+07"),
                 Node(kNodeFloat, "-0")})},
         {ValueStream().text("ab\tcd\0"s).text("  db name ").text("\xE9t\xFF").bytes(), // cleaned
-         Nodes({{kNodeString, 6, "abcd"}, {kNodeString, 10, "db name"}, Node(kNodeString, "\xE9t\xFF")})},
+         Nodes({{kNodeString, 6, "abcd"}, {kNodeString, 10, "db name"},
+                Node(kNodeString, "\xE9t\xFF")})},
         {ValueStream().list(3).text("").list(-1).bytes(),
          Nodes({Node(kNodeList, "3"), Node(kNodeString, ""), Node(kNodeList, "-1")})},
         {ValueStream().end().bytes(), Nodes({})},

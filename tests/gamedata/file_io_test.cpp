@@ -45,22 +45,15 @@ TEST(FileExists, AnswersByListingTheFolder) {
     folder.write("readermp01.PBD", {});
     fs::create_directory(folder.path() / "subfolder");
     const auto at = [&folder](const char* name) { return folder.file(name); };
+    // clang-format off
     const std::pair<std::string, bool> cases[] = {
-        {"", false},
-        {at("reader.pbd"), true},
-        {at("readermp01.PBD"), true}, // an empty file exists too
-        {at("missing.pbd"), false},
-        {at("subfolder"), false}, // a folder is not a file
-        {at("subfolder/"), false},
-        {at("nowhere/reader.pbd"), false},
-        {at("*.pbd"), true},
-        {at("reader.pb?"), true},
-        {at("re*mp*.PBD"), true},
-        {at("*.xyz"), false},
-        {at("reader.pbd?"), false},
+        {"", false}, {at("reader.pbd"), true}, {at("readermp01.PBD"), true}, // an empty file too
+        {at("missing.pbd"), false}, {at("subfolder"), false}, {at("subfolder/"), false}, // a folder
+        {at("nowhere/reader.pbd"), false}, {at("*.pbd"), true}, {at("reader.pb?"), true},
+        {at("re*mp*.PBD"), true}, {at("*.xyz"), false}, {at("reader.pbd?"), false},
         {at("*r.pbd*"), true},
-        {at("sub*"), false}, // only folders match
-        {at("nowhere/*"), false}};
+        {at("sub*"), false}, {at("nowhere/*"), false}}; // only a folder matches, or nothing
+    // clang-format on
     for (const auto& [path, expected] : cases)
         EXPECT_EQ(FileExists(path), expected) << path;
 }
@@ -81,9 +74,11 @@ TEST(WriteFileSafely, WritesNewFilesAndReplacesOldOnesWhole) {
     ExpectWritten(3 * kWriteChunkSize + 17, std::nullopt);
     ExpectWritten(10, 5000);
     ExpectWritten(0, 50);
+#ifndef _WIN32
     // The longest names the file system takes, new and replaced.
     ExpectWritten(100, std::nullopt, std::string(251, 'm') + ".PBD");
     ExpectWritten(100, 5000, std::string(251, 'm') + ".PBD");
+#endif
     std::vector<int> numbers;
     TempDir folder;
     const auto record = [&numbers](int n) {
@@ -109,7 +104,8 @@ TEST(WriteFileSafely, EveryFailedWriteLeavesEveryNameAsItWas) {
                 TempDir folder;
                 std::set<std::string> left;
                 if (names > 0)
-                    left.insert(std::filesystem::path(folder.write("out.PBD", old)).filename());
+                    left.insert(
+                        std::filesystem::path(folder.write("out.PBD", old)).filename().string());
                 if (names > 1) {
                     fs::create_hard_link(folder.file("out.PBD"), folder.file("other.PBD"));
                     left.insert("other.PBD");

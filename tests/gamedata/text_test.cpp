@@ -53,17 +53,11 @@ TEST(TextToNumber, ReadsTheLongestLeadingNumber) {
     }
 }
 
-TEST(Rounding, HalvesGoToTheEvenNeighbourAndInt16Clamps) {
-    const std::pair<double, double> halves[] = {
-        {0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {2.4999999, 2},
-        {2.5000001, 3}, {-2.5000001, -3}, {0.49999999999999994, 0},
-        {4503599627370497.0, 4503599627370497.0}};
-    for (const auto& [value, expected] : halves)
-        EXPECT_EQ(RoundHalfEven(value), expected) << value;
+TEST(ToInt16, RoundsHalvesToEvenAndClamps) {
     const std::pair<double, std::int16_t> clamped[] = {
-        {12.5, 12}, {13.5, 14}, {32767.4, 32767}, {32766.5, 32766}, {32767.5, 32767},
-        {40000, 32767},
-        {-32768.5, -32768}, {-40000, -32768}, {kInf, 32767}, {-kInf, -32768}, {std::nan(""), 0}};
+        {12.5, 12}, {13.5, 14}, {-2.5, -2}, {-0.5, 0}, {2.5000001, 3}, {32767.4, 32767},
+        {32766.5, 32766}, {32767.5, 32767}, {40000, 32767}, {-32768.5, -32768}, {-40000, -32768},
+        {kInf, 32767}, {-kInf, -32768}, {std::nan(""), 0}};
     for (const auto& [value, expected] : clamped)
         EXPECT_EQ(ToInt16(value), expected) << value;
 }
@@ -73,8 +67,8 @@ float FromBits(std::uint32_t bits) {
 }
 
 TEST(FloatText, WritesAtMostSevenSignificantDigits) {
-    const float max = std::numeric_limits<float>::max(),
-        inf = std::numeric_limits<float>::infinity();
+    const float max = std::numeric_limits<float>::max();
+    const float inf = std::numeric_limits<float>::infinity();
     const std::pair<float, const char*> cases[] = {
         {0.0f, "0"}, {-0.0f, "-0"}, {0.5f, "0.5"}, {-0.25f, "-0.25"}, {100000.0f, "100000"},
         // Seven significant digits, then the exponent form.
@@ -82,8 +76,7 @@ TEST(FloatText, WritesAtMostSevenSignificantDigits) {
         {10000000.0f, "1E+07"}, {-12345678.0f, "-1.234568E+07"}, {999999.94f, "999999.9"},
         // Plain down to 1E-04 (0.0001f rounds up into the next decade), then the exponent form.
         {0.0001f, "0.0001"}, {0.00012345678f, "0.0001234568"}, {0.00001f, "1E-05"},
-        {2e-5f, "2E-05"},
-        {-1.5e-5f, "-1.5E-05"}, {1e-7f, "1E-07"},
+        {2e-5f, "2E-05"}, {-1.5e-5f, "-1.5E-05"}, {1e-7f, "1E-07"},
         // Halfway between seven-digit texts: to the even one.
         {10000005.0f, "1E+07"}, {10000015.0f, "1.000002E+07"}, {10000025.0f, "1.000002E+07"},
         // The float nearest a power of ten takes the power, where it reads back.
@@ -99,8 +92,8 @@ TEST(FloatText, WritesAtMostSevenSignificantDigits) {
         EXPECT_EQ(FloatText(value), text);
     const std::pair<float, const char*> readouts[] = {
         {0.0f, " 0"}, {-0.0f, " 0"}, {0.5f, " .5"}, {-0.25f, "-.25"}, {12.5f, " 12.5"},
-        {-2.0f, "-2"},
-        {1e-5f, " 1E-05"}, {-12345678.0f, "-1.234568E+07"}, {0.0001f, " .0001"}, {-inf, "-INF"}};
+        {-2.0f, "-2"}, {1e-5f, " 1E-05"}, {-12345678.0f, "-1.234568E+07"}, {0.0001f, " .0001"},
+        {-inf, "-INF"}};
     for (const auto& [value, text] : readouts)
         EXPECT_EQ(ReadoutText(value), text);
 }

@@ -9,18 +9,12 @@
 #include "reader_tree.h"
 
 #include <bit>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <random>
 #include <set>
 #include <stdexcept>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 namespace kmission::fixtures {
 
@@ -34,16 +28,16 @@ inline void AppendInt16(Bytes& out, std::int16_t value) {
     out.resize(out.size() - 2);
 }
 
-inline void AppendText(Bytes& out, std::string_view bytes) {
-    out.insert(out.end(), bytes.begin(), bytes.end());
-}
-
 inline void Append(Bytes& out, const Bytes& more) {
     out.insert(out.end(), more.begin(), more.end());
 }
 
 inline Bytes BytesOf(std::string_view text) {
     return Bytes(text.begin(), text.end());
+}
+
+inline void AppendText(Bytes& out, std::string_view bytes) {
+    Append(out, BytesOf(bytes));
 }
 
 inline std::uint32_t FloatBits(float value) {
