@@ -65,18 +65,8 @@ TEST_F(MainWindowTest, ControlsAndMenusAreThere) {
                            "mnuEnvironment &Environment", " &Map", "mnuViewProps &Properties"}));
 }
 
-TEST_F(MainWindowTest, ZoomButtonsScaleTheViewAboutItsTopLeftCorner) {
-    openMission(pbd("readermp01.PBD"));
-    const EditorState opened = state_;
-    QTest::mouseClick(button("cmdZoomIn"), Qt::LeftButton);
-    EXPECT_EQ(state_.viewRect.left, opened.viewRect.left);
-    EXPECT_EQ(state_.viewRect.top, opened.viewRect.top);
-    EXPECT_FLOAT_EQ(state_.viewRect.width, opened.viewRect.width * 0.95f);
-    EXPECT_EQ(MapPictureRect(state_), (PixelRect{0, 0, 674, 505}));
-    QTest::mouseClick(button("cmdZoomOut"), Qt::LeftButton);
-    EXPECT_DOUBLE_EQ(state_.viewZoom, opened.viewZoom * 0.95 * 1.05);
-}
-
+// The view takes the window's size less its margins, and keeps its size when
+// the window gets smaller than the margins.
 TEST_F(MainWindowTest, ViewFollowsTheWindowSizeButNotBelowItsMargins) {
     window_->resize(900, 700);
     QApplication::processEvents();
@@ -90,7 +80,7 @@ TEST_F(MainWindowTest, ViewFollowsTheWindowSizeButNotBelowItsMargins) {
     EXPECT_EQ(window_->mapView()->size(), before);
 }
 
-TEST_F(MainWindowTest, OpenedMissionIsPaintedOverItsMap) {
+TEST_F(MainWindowTest, OpenedMissionIsPaintedOverItsMapAndZoomed) {
     const QImage empty = grabView();
     EXPECT_EQ(CountPixels(empty, kUnitColour), 0);
     EXPECT_EQ(CountPixels(empty, kAxisColour), 0);
@@ -105,9 +95,18 @@ TEST_F(MainWindowTest, OpenedMissionIsPaintedOverItsMap) {
     // The picture fills the drawing area right after opening: the map
     // surface's top-left pixel is the view's first pixel inside the border.
     EXPECT_EQ(view.pixel(2 + 5, 2 + 5), window_->mapSurface().pixel(5, 5));
+    // The zoom buttons scale the view about its top left corner.
+    const EditorState opened = state_;
+    QTest::mouseClick(button("cmdZoomIn"), Qt::LeftButton);
+    EXPECT_EQ(state_.viewRect.left, opened.viewRect.left);
+    EXPECT_EQ(state_.viewRect.top, opened.viewRect.top);
+    EXPECT_FLOAT_EQ(state_.viewRect.width, opened.viewRect.width * 0.95f);
+    EXPECT_EQ(MapPictureRect(state_), (PixelRect{0, 0, 674, 505}));
+    QTest::mouseClick(button("cmdZoomOut"), Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(state_.viewZoom, opened.viewZoom * 0.95 * 1.05);
 }
 
-TEST_F(MainWindowTest, EnvironmentOpensOnceAndClosesWhenAnotherMissionIsOpened) {
+TEST_F(MainWindowTest, EnvironmentOpensOnceAndClosesWithItsMissionOrTheWindow) {
     openMission(pbd("readermp01.PBD"));
     action("mnuEnvironment")->trigger();
     QPointer<QWidget> environment = window_->findChild<QWidget*>("frmEnvironment");
@@ -118,18 +117,20 @@ TEST_F(MainWindowTest, EnvironmentOpensOnceAndClosesWhenAnotherMissionIsOpened) 
     EXPECT_EQ(window_->findChildren<QWidget*>("frmEnvironment").size(), 1);
 
     openMission(pbd("readermp02.PBD"));
-    QApplication::processEvents();
-    EXPECT_TRUE(environment.isNull() || !environment->isVisible());
-}
-
-TEST_F(MainWindowTest, ExitClosesTheWindowAndThePropertiesWindow) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(environment.isNull());
+    // Exit closes every window without a question about unsaved changes.
+    action("mnuEnvironment")->trigger();
+    environment = window_->findChild<QWidget*>("frmEnvironment");
+    ASSERT_TRUE(environment->isVisible());
     QPointer<PropertiesWindow> properties = window_->propertiesWindow();
-    ASSERT_TRUE(properties->isVisible());
+    dialogs_ = platform::ScriptedDialogs{};
     action("mnufileexit")->trigger();
     QApplication::processEvents();
     EXPECT_FALSE(window_->isVisible());
     EXPECT_TRUE(properties.isNull() || !properties->isVisible());
-    EXPECT_TRUE(dialogs_.messages().empty()) << "no question about unsaved changes";
+    EXPECT_TRUE(environment.isNull() || !environment->isVisible());
+    EXPECT_TRUE(dialogs_.messages().empty());
 }
 
 TEST_F(MainWindowTest, AboutShowsTitleVersionAndNoSystemInformation) {
