@@ -245,16 +245,11 @@ TEST_F(EnvironmentWindowsTest, CancelWritesNothingAndReopeningShowsTheMission) {
     EXPECT_EQ(textOf("env.txtAmbientTemperature"), "21.5");
     EXPECT_EQ(horizon()->currentIndex(), 1);
     EXPECT_FALSE(effect(Fog)->isVisible());
-    // Showing again only brings the dialog forward.
-    EnvironmentDialog* first = environment();
-    type("env.txtAmbientTemperature", "1");
-    windows_->show();
-    EXPECT_EQ(environment(), first);
-    EXPECT_EQ(textOf("env.txtAmbientTemperature"), "1");
 }
 
 // Display needs a selected entry (the current row alone is none) and shows
-// that effect's dialog beside the environment dialog, on its screen.
+// that effect's dialog, with its caption and fixed size, beside the
+// environment dialog, on its screen.
 TEST_F(EnvironmentWindowsTest, DisplayShowsTheSelectedEffectBesideTheList) {
     open(test::FullEnvironment());
     QSignalSpy requests(environment(), &EnvironmentDialog::displayRequested);
@@ -262,14 +257,27 @@ TEST_F(EnvironmentWindowsTest, DisplayShowsTheSelectedEffectBesideTheList) {
     list()->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     click("cmdView");
     EXPECT_EQ(requests.count(), 0);
+    const std::pair<const char*, QSize> windows[] = {
+        {"Fog Properties", {206, 252}},  {"Rain Properties", {202, 103}},
+        {"Sun Properties", {164, 211}},  {"Underwater Properties", {218, 156}},
+        {"Wind Properties", {157, 202}}, {"Global Wind Properties", {176, 231}},
+    };
     for (int row = 0; row < 6; ++row) {
         SCOPED_TRACE(row);
         display(row);
         const EffectDialog* shown = effect(kEffectKeys[static_cast<std::size_t>(row)]);
         ASSERT_TRUE(shown->isVisible());
+        EXPECT_EQ(shown->windowTitle(), windows[row].first);
+        EXPECT_EQ(shown->minimumSize(), windows[row].second);
+        EXPECT_EQ(shown->maximumSize(), windows[row].second);
+        EXPECT_EQ(shown->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint),
+                  Qt::WindowCloseButtonHint);
         EXPECT_FALSE(shown->frameGeometry().intersects(environment()->frameGeometry()));
         EXPECT_TRUE(environment()->screen()->availableGeometry().contains(shown->frameGeometry()));
     }
+    // The dash between the boxes of a value pair is one pixel high.
+    EXPECT_EQ(find("fog.Line3")->geometry(), QRect(96, 184, 28, 1));
+    EXPECT_EQ(find("fog.txtGreen")->geometry(), QRect(96, 20, 37, 21));
     EXPECT_EQ(mainWindow_->findChildren<EffectDialog*>().size(), 6);
 }
 
@@ -324,34 +332,6 @@ TEST_F(EnvironmentWindowsTest, TheLastInfoEntryIsTheOneShown) {
         {"aivehicles.prd", {}}, {"mpinfo.prd", first.nodes()}, {" mpinfo.prd\t", second.nodes()}};
     windows_->show();
     EXPECT_EQ(textOf("env.txtAmbientTemperature"), "2");
-}
-
-// The effect dialogs as the user sees them before anything is loaded.
-TEST(EffectDialog, WindowsHaveTheirCaptionsFixedSizesAndACloseButton) {
-    test::TestApplication();
-    const std::tuple<EnvironmentKey, const char*, const char*, QSize> windows[] = {
-        {Fog, "frmPropFog", "Fog Properties", {206, 252}},
-        {Rain, "frmPropRain", "Rain Properties", {202, 103}},
-        {Sun, "frmPropSun", "Sun Properties", {164, 211}},
-        {Underwater, "frmPropUnderwater", "Underwater Properties", {218, 156}},
-        {Wind, "frmPropWind", "Wind Properties", {157, 202}},
-        {GlobalWind, "frmPropGlobalWind", "Global Wind Properties", {176, 231}},
-    };
-    const bool closing = false;
-    for (const auto& [key, name, caption, size] : windows) {
-        SCOPED_TRACE(name);
-        EffectDialog dialog(EffectDialogLayout(key), closing, nullptr);
-        EXPECT_EQ(dialog.objectName(), name);
-        EXPECT_EQ(dialog.windowTitle(), caption);
-        EXPECT_EQ(dialog.minimumSize(), size);
-        EXPECT_EQ(dialog.maximumSize(), size);
-        EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
-        EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
-    }
-    EffectDialog fog(EffectDialogLayout(Fog), closing, nullptr);
-    EXPECT_EQ(fog.control("Line3")->geometry(),
-              QRect(96, 184, 28, 1)); // the dash between HWRange's boxes
-    EXPECT_EQ(fog.control("txtGreen")->geometry(), QRect(96, 20, 37, 21));
 }
 
 } // namespace
