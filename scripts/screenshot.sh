@@ -11,7 +11,7 @@ bash scripts/deps.sh
 bash scripts/deps.sh xvfb xauth
 
 cmake --preset default >/dev/null
-cmake --build --preset default --target app_screenshot_test
+cmake --build --preset default --target app_test
 
 out="$PWD/build/screenshots"
 mkdir -p "$out"
@@ -20,7 +20,8 @@ status=0
 for scale in 1 2; do
     echo "Scale factor $scale"
     QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale KMISSION_SCREENSHOT_DIR="$out" \
-        xvfb-run -a -s "-screen 0 1920x1200x24" build/default/tests/app/app_screenshot_test ||
+        xvfb-run -a -s "-screen 0 1920x1200x24" build/default/tests/app/app_test \
+        --gtest_filter="Screenshot*" ||
         status=$?
 done
 ls -l "$out"

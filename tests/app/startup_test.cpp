@@ -2,35 +2,32 @@
 // catalogue in the Map menu, and every way start-up can fail.
 #include "core_fixtures.h"
 #include "editor_fixture.h"
+#include "file_io.h"
 #include "properties_window.h"
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace kmission::test {
 namespace {
 
 class StartUpTest : public EditorFixture {
 protected:
-    void writeFile(const std::string& path, const Bytes& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+    std::string write(const std::string& path, const Bytes& bytes) {
+        EXPECT_EQ(WriteFileSafely(path, bytes), std::nullopt);
+        return path;
     }
-
-    void writeSystemReg(const std::string& programValue) {
-        std::ofstream out(demoDir_ + "/prefix/system.reg", std::ios::trunc);
-        out << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
-            << "[Software\\\\Brintell\\\\Korvane 3\\\\1.0] 1700000000\n"
-            << "\"Program\"=" << programValue << "\n";
+    void writeProgramValue(const std::string& value) {
+        std::ofstream(demoDir_ + "/prefix/system.reg", std::ios::trunc)
+            << "WINE REGISTRY Version 2\n\n[Software\\\\Brintell\\\\Korvane 3\\\\1.0] 1700000000\n"
+            << "\"Program\"=" << value << "\n";
     }
-
     // A "reader.pbd" whose "maps.prd" holds `maps`.
     void writeReader(const fixtures::ValueStream& maps) {
-        writeFile(pbd("reader.pbd"),
-                  fixtures::ArchiveBuilder().entry("maps.prd", maps.bytes()).standard());
+        write(pbd("reader.pbd"),
+              fixtures::ArchiveBuilder().entry("maps.prd", maps.bytes()).standard());
     }
-
     QStringList mapCaptions() const {
         QStringList captions;
         for (QAction* item : mapItems()) {
@@ -38,11 +35,16 @@ protected:
         }
         return captions;
     }
-
-    PropertiesWindow* properties() const { return window_->findChild<PropertiesWindow*>(); }
+    bool propertiesShown() const {
+        auto* properties = window_->findChild<PropertiesWindow*>();
+        return properties != nullptr && properties->isVisible();
+    }
 };
 
+// The game's files are found in any letter case.
 TEST_F(StartUpTest, FindsTheDemoGameThroughTheWineRegistry) {
+    std::filesystem::rename(pbd("reader.pbd"), pbd("READER.PBD"));
+    std::filesystem::rename(pbd("rimage.pbd"), pbd("RImage.PBD"));
     startEditor();
     EXPECT_TRUE(dialogs_.messages().empty());
     EXPECT_EQ(state_.dataDir.substr(0, 3), "Z:\\");
@@ -59,11 +61,16 @@ TEST_F(StartUpTest, FindsTheDemoGameThroughTheWineRegistry) {
         EXPECT_FALSE(item->isChecked());
     }
     EXPECT_FALSE(state_.pictureIndex.empty());
-    ASSERT_NE(properties(), nullptr);
-    EXPECT_TRUE(properties()->isVisible());
-    EXPECT_EQ(properties()->windowTitle(), "Properties");
-    EXPECT_EQ(properties()->frameGeometry().right() + 1, window_->frameGeometry().left());
-    EXPECT_EQ(properties()->frameGeometry().top(), window_->frameGeometry().top());
+    ASSERT_TRUE(propertiesShown());
+    // Closed, View > Properties brings it back beside the main window.
+    window_->propertiesWindow()->close();
+    QApplication::processEvents();
+    window_->move(400, 300);
+    action("mnuViewProps")->trigger();
+    ASSERT_TRUE(propertiesShown());
+    const QRect properties = window_->findChild<PropertiesWindow*>()->frameGeometry();
+    EXPECT_EQ(properties.right() + 1, window_->frameGeometry().left());
+    EXPECT_EQ(properties.top(), window_->frameGeometry().top());
 }
 
 // The registry holds the folder in Unicode; windows-1252 would make it "?".
@@ -84,92 +91,66 @@ TEST_F(StartUpTest, GameFoldersNamedInOtherAlphabetsAreFound) {
     }
 }
 
-TEST_F(StartUpTest, WithoutTheGamesKeyTheFallbackFolderGivesBadPath) {
+// A start-up that fails says why; the window still comes up for File > Open,
+// the properties window only when the catalogue was read.
+TEST_F(StartUpTest, FailuresSayWhy) {
     const QTemporaryDir emptyPrefix;
-    setenv("WINEPREFIX", emptyPrefix.path().toUtf8().constData(), 1);
-    startEditor();
-    EXPECT_EQ(state_.dataDir, "D:\\Korv3\\pbd\\");
-    ASSERT_EQ(dialogs_.messages().size(), 1u);
-    EXPECT_EQ(dialogs_.messages()[0], Message{"Bad Path!"});
-    EXPECT_EQ(mapCaptions(), QStringList{"maps"});
-    EXPECT_TRUE(window_->isVisible());
-    ASSERT_NE(properties(), nullptr);
-    EXPECT_TRUE(properties()->isVisible());
-
+    fixtures::ValueStream badTag;
+    badTag.list(2).text("maps").tag(7);
+    fixtures::ValueStream oddMap;
+    oddMap.list(2).text("maps").list(3).list(9).text("name").list(2).text("alpha");
+    oddMap.text("bitmap").list(3).text("alpha.bmp").text("mpp").list(2).real(1.5f);
+    oddMap.text("offset").list(4).integer(10).integer(0).integer(20);
+    const auto noKey = [&] { setenv("WINEPREFIX", emptyPrefix.path().toUtf8().constData(), 1); };
+    const auto number = [&] { writeProgramValue("dword:00000010"); };
+    const auto noBackslash = [&] {
+        writeProgramValue(
+            "\"Z:" + QString::fromStdString(demoDir_).replace('/', "\\\\").toStdString() + "\"");
+    };
+    const auto badTrailer = [&] { write(pbd("reader.pbd"), Bytes(200, 0)); };
+    struct Case {
+        std::function<void()> prepare;
+        Messages messages;
+        bool properties;
+    };
+    // Fpos: the first byte after the bad tag, after two values of 8 and 12 bytes.
+    const Case cases[] = {
+        {noKey, {{"Bad Path!"}}, true},
+        {number, {{"Bad Path!"}}, true},
+        {noBackslash, {{"Bad Path!"}}, true},
+        {badTrailer, {{"Bad File"}}, false},
+        {[&] { writeReader(badTag); }, {{"new type found! 7\nOr error."}, {"24", "Fpos"}}, false},
+        {[&] { writeReader(oddMap); }, {{"error 22"}}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.messages[0].text);
+        SetUp();
+        c.prepare();
+        dialogs_ = platform::ScriptedDialogs{};
+        state_ = EditorState{};
+        startEditor();
+        EXPECT_EQ(dialogs_.messages(), c.messages);
+        EXPECT_EQ(mapCaptions(),
+                  QStringList{c.messages[0].text == "error 22" ? "alpha       " : "maps"});
+        EXPECT_TRUE(window_->isVisible());
+        EXPECT_EQ(propertiesShown(), c.properties);
+        if (!c.properties) {
+            EXPECT_TRUE(state_.pictureIndex.empty()) << "a failed read ends start-up early";
+        }
+        if (c.messages[0].text == "Bad Path!") {
+            // The fallback folder, or the Program value as it stands.
+            const char* folder = &c == cases + 2 ? "\\gamepbd\\" : "D:\\Korv3\\pbd\\";
+            EXPECT_TRUE(state_.dataDir.ends_with(folder)) << state_.dataDir;
+        }
+    }
     // The design item "maps" is no map: a mission naming it opens no map.
-    fixtures::ValueStream info;
-    info.list(3).text("mission").text("db_name").list(2).text("Nowhere");
-    info.text("MAP").list(2).text("maps");
-    const std::string mission = folder_.path().toStdString() + "/readermp09.PBD";
-    writeFile(mission, fixtures::ArchiveBuilder().entry("mpinfo.prd", info.bytes()).standard());
-    openMission(mission);
+    window_->openMissionFile(
+        write(folder_.path().toStdString() + "/readermp09.PBD",
+              fixtures::ArchiveBuilder()
+                  .entry("mpinfo.prd", fixtures::MissionInfo("Nowhere", {"maps"}))
+                  .standard()));
     EXPECT_FALSE(mapItems()[0]->isChecked());
     EXPECT_FALSE(state_.mapLoaded);
-}
-
-TEST_F(StartUpTest, ProgramValueWithoutTrailingBackslashGivesBadPath) {
-    writeSystemReg("\"Z:" + QString::fromStdString(demoDir_).replace('/', "\\\\").toStdString() +
-                   "\"");
-    startEditor();
-    EXPECT_TRUE(state_.dataDir.ends_with("gamepbd\\")) << state_.dataDir;
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Bad Path!"});
-}
-
-TEST_F(StartUpTest, ProgramValueAsNumberCountsAsMissing) {
-    writeSystemReg("dword:00000010");
-    startEditor();
-    EXPECT_EQ(state_.dataDir, "D:\\Korv3\\pbd\\");
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Bad Path!"});
-}
-
-TEST_F(StartUpTest, GameFilesInOtherLetterCasesAreFound) {
-    std::filesystem::rename(pbd("reader.pbd"), pbd("READER.PBD"));
-    std::filesystem::rename(pbd("rimage.pbd"), pbd("RImage.PBD"));
-    startEditor();
-    EXPECT_TRUE(dialogs_.messages().empty());
-    EXPECT_GE(state_.mapCatalogue.size(), 3u);
-    EXPECT_FALSE(state_.pictureIndex.empty());
-}
-
-TEST_F(StartUpTest, BadTrailerEndsStartUpWithBadFile) {
-    Bytes bytes(200, 0);
-    writeFile(pbd("reader.pbd"), bytes);
-    startEditor();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Bad File"});
-    EXPECT_TRUE(state_.mapCatalogue.empty());
-    EXPECT_TRUE(state_.pictureIndex.empty()) << "start-up ends before the picture index";
-    EXPECT_EQ(mapCaptions(), QStringList{"maps"});
-    EXPECT_TRUE(window_->isVisible());
-    EXPECT_TRUE(properties() == nullptr || !properties()->isVisible());
-}
-
-TEST_F(StartUpTest, UnknownTagInTheCatalogueEndsStartUp) {
-    fixtures::ValueStream maps;
-    maps.list(2).text("maps").tag(7);
-    writeReader(maps);
-    startEditor();
-    ASSERT_EQ(dialogs_.messages().size(), 2u);
-    EXPECT_EQ(dialogs_.messages()[0], Message{"new type found! 7\nOr error."});
-    // The position of the first byte after the bad tag: two values (8 and 12
-    // bytes) and the tag itself.
-    EXPECT_EQ(dialogs_.messages()[1], (Message{"24", "Fpos"}));
-    EXPECT_EQ(mapCaptions(), QStringList{"maps"});
-    EXPECT_TRUE(properties() == nullptr || !properties()->isVisible());
-}
-
-TEST_F(StartUpTest, CatalogueMessagesLetStartUpGoOn) {
-    fixtures::ValueStream maps;
-    maps.list(2).text("maps").list(3);
-    maps.list(9).text("name").list(2).text("alpha");
-    maps.text("bitmap").list(3).text("alpha.bmp");
-    maps.text("mpp").list(2).real(1.5f);
-    maps.text("offset").list(4).integer(10).integer(0).integer(20);
-    writeReader(maps);
-    startEditor();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{"error 22"});
-    EXPECT_EQ(mapCaptions(), QStringList{"alpha       "});
-    ASSERT_NE(properties(), nullptr);
-    EXPECT_TRUE(properties()->isVisible());
 }
 
 } // namespace

@@ -1,193 +1,132 @@
-#include "environment_values.h"
-
+// The environment's rules without a widget: which node texts are keys, which
+// nodes are values, and what a write-back changes.
 #include "environment_fixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <tuple>
 
 namespace kmission {
 namespace {
 
 using test::InfoNodes;
+using enum EnvironmentKey;
 
-// Controls as a table: (key, control, element) -> text.
+// Controls as a table of texts named "key.control#element".
 class FakeControls : public EnvironmentControls {
 public:
-    using Id = std::tuple<EnvironmentKey, std::string, int>;
-
+    static std::string Id(EnvironmentKey key, const ValueSlot& slot) {
+        return std::string(KeyText(key)) + "." + slot.control + "#" + std::to_string(slot.index);
+    }
     void keyFound(EnvironmentKey) override {}
     void showValue(EnvironmentKey key, const ValueSlot& slot, std::string_view text) override {
-        shown[{key, slot.control, slot.index}] = text;
+        shown[Id(key, slot)] = text;
     }
-    std::optional<std::string> editedValue(EnvironmentKey key,
-                                           const ValueSlot& slot) const override {
-        const auto it = edited.find({key, slot.control, slot.index});
-        if (it == edited.end()) {
+    std::optional<std::string> editedValue(EnvironmentKey key, const ValueSlot&) const override {
+        if (key == AmbientTemperature) {
             return std::nullopt;
         }
-        return it->second;
+        return key == JetCeiling ? "wind" : "typed";
     }
-
-    std::map<Id, std::string> shown;
-    std::map<Id, std::string> edited;
+    std::map<std::string, std::string> shown;
 };
 
 TEST(EnvironmentKeys, NodeTextsAreComparedAsEachKeyPrescribes) {
-    struct Case {
-        EnvironmentKey key;
-        std::string text;
-        bool matches;
+    // Texts that are the key, then texts that are not.
+    const std::tuple<EnvironmentKey, std::vector<std::string>, std::vector<std::string>> cases[] = {
+        {AmbientTemperature,
+         {"ambient_temperature", "\t ambient_temperature "},
+         {"Ambient_temperature"}},
+        {JetCeiling, {"jet_ceiling"}, {"Jet_ceiling", "jet_ceilin"}},
+        {Fog,
+         {"fog", "fo\tg", "fo\x1fg", " fog  "},
+         {"Fog", "FOG", "fogs", "fo", "fog \x7f", "f og"}},
+        {Rain, {"RAIN", "rAin "}, {"ra in", "rain_"}},
+        {Sun, {"Sun"}, {"sunny"}},
+        {Underwater, {"UnderWater"}, {"under water"}},
+        {Wind, {"WIND"}, {"global_wind", "wind\x81"}},
+        {GlobalWind, {"Global_Wind"}, {"global wind", ""}},
     };
-    const Case cases[] = {
-        {EnvironmentKey::AmbientTemperature, "ambient_temperature", true},
-        {EnvironmentKey::AmbientTemperature, "Ambient_temperature", false},
-        {EnvironmentKey::AmbientTemperature, "  ambient_temperature ", true},
-        {EnvironmentKey::JetCeiling, "jet_ceiling", true},
-        {EnvironmentKey::JetCeiling, "Jet_ceiling", false},
-        {EnvironmentKey::Fog, "fog", true},
-        {EnvironmentKey::Fog, "Fog", false},
-        {EnvironmentKey::Fog, "FOG", false},
-        {EnvironmentKey::Fog, "fo\tg", true}, // control characters are dropped
-        {EnvironmentKey::Fog, "fogs", false},
-        {EnvironmentKey::Rain, "RAIN", true},
-        {EnvironmentKey::Rain, "Rain ", true},
-        {EnvironmentKey::Rain, "ra in", false},
-        {EnvironmentKey::Sun, "Sun", true},
-        {EnvironmentKey::Sun, "sunny", false},
-        {EnvironmentKey::Underwater, "UnderWater", true},
-        {EnvironmentKey::Wind, "WIND", true},
-        {EnvironmentKey::Wind, "global_wind", false},
-        {EnvironmentKey::GlobalWind, "Global_Wind", true},
-        {EnvironmentKey::GlobalWind, "global wind", false},
-        {EnvironmentKey::GlobalWind, "", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(KeyText(c.key)) + " against \"" + c.text + "\"");
-        EXPECT_EQ(MatchesKey(c.key, c.text), c.matches);
+    for (const auto& [key, keys, others] : cases) {
+        for (const std::string& text : keys) {
+            EXPECT_TRUE(MatchesKey(key, text)) << KeyText(key) << " \"" << text << "\"";
+        }
+        for (const std::string& text : others) {
+            EXPECT_FALSE(MatchesKey(key, text)) << KeyText(key) << " \"" << text << "\"";
+        }
+    }
+    EXPECT_EQ(EffectForListEntry("fog"), Fog);
+    EXPECT_EQ(EffectForListEntry("global_wind"), GlobalWind);
+    for (const char* other : {"Fog", "jet_ceiling", "ambient_temperature"}) {
+        EXPECT_EQ(EffectForListEntry(other), std::nullopt) << other;
+    }
+    EXPECT_EQ(HorizonIndex("hormain"), 0);
+    EXPECT_EQ(HorizonIndex("horblack"), 1);
+    for (const char* other : {"HORMAIN", "hormain ", ""}) {
+        EXPECT_EQ(HorizonIndex(other), -1) << other;
     }
 }
 
-TEST(EnvironmentKeys, ListEntriesNameOnlyTheSixEffects) {
-    EXPECT_EQ(EffectForListEntry("fog"), EnvironmentKey::Fog);
-    EXPECT_EQ(EffectForListEntry("global_wind"), EnvironmentKey::GlobalWind);
-    EXPECT_EQ(EffectForListEntry("underwater"), EnvironmentKey::Underwater);
-    EXPECT_EQ(EffectForListEntry("Fog"), std::nullopt);
-    EXPECT_EQ(EffectForListEntry("jet_ceiling"), std::nullopt);
-    EXPECT_EQ(EffectForListEntry("ambient_temperature"), std::nullopt);
-}
-
-TEST(EnvironmentKeys, HorizonTextsSelectOnlyWhenExact) {
-    EXPECT_EQ(HorizonIndex("hormain"), 0);
-    EXPECT_EQ(HorizonIndex("horblack"), 1);
-    EXPECT_EQ(HorizonIndex("HORMAIN"), -1);
-    EXPECT_EQ(HorizonIndex("hormain "), -1);
-    EXPECT_EQ(HorizonIndex(""), -1);
-}
-
-// A key word heads a setting only when a list node follows it: a mission
-// name or a value that reads as a key is no setting.
+// A key word heads a setting only when a list node follows it: a mission name
+// or a value that reads as a key is no setting, nor is a key at the very end.
 TEST(EnvironmentScan, KeysHeadSettingsOnlyBeforeAListNode) {
     InfoNodes info;
-    info.setting("db_name", {"Rain"}, kNodeString);
-    info.setting("weather", {"wind", "calm"}, kNodeString);
-    info.setting("ambient_temperature", {"4"});
-    info.text("SUN").text("fog");
-    SunBlock(info, "SUN", {"1", "2", "3"}, "4", "5");
-    info.text("wind");
-
-    const std::vector<KeyMatch> expected = {
-        {8, EnvironmentKey::AmbientTemperature},
-        {13, EnvironmentKey::Sun},
-    };
+    info.setting("db_name", {"Rain"}, kNodeString).setting("weather", {"wind", "x"}, kNodeString);
+    info.setting("ambient_temperature", {"4"}).text("SUN").text("fog");
+    info.block(Sun, "SUN", {"1", "2", "3", "4", "5"}).text("wind");
+    const std::vector<KeyMatch> expected = {{8, AmbientTemperature}, {13, Sun}};
     EXPECT_EQ(ScanEnvironment(info.nodes()), expected);
 }
 
-// A property whose list node does not count its values, or whose values hold
-// a list node, is not where the layout puts it: nothing of it is shown or
-// written, while the block's other properties are.
-TEST(EnvironmentWrite, MisshapenPropertiesAreNeitherShownNorWritten) {
+// Only the value nodes of the keys the load found are shown and written, and
+// only where the nodes have the layout: not the values of a property whose
+// list node miscounts them or that hold a list node, not the values cut off
+// by the end of the entry, not a block that became one after the load. A
+// typed text that reads as a key does not become one in the same pass.
+TEST(EnvironmentWrite, OnlyValueNodesOfLoadedSettingsWhereTheLayoutHoldsChange) {
     InfoNodes info;
-    info.text("rain").list(3);
-    info.text("particles").list(3).node(kNodeInteger, "300"); // counts two values
+    info.setting("ambient_temperature", {"9"})
+        .setting("jet_ceiling", {"7000"})
+        .list(2)
+        .text("b")
+        .list(2);
+    info.text("rain").list(3).text("particles").list(3).node(kNodeInteger, "300"); // counts two
     info.setting("color", {"1", "2", "3"});
-    info.text("sun").list(4).text("orientation").list(4);
-    info.number("7").list(2).number("9"); // a list node among the values
+    info.text("sun").list(4).text("orientation").list(4).number("7").list(2).number("8");
     info.setting("diffuse", {"0.5"});
-    const NodeList original = info.nodes();
-
+    info.block(Wind, "wind", {"71", "72", "73", "74", "75"});
+    info.block(GlobalWind, "global_wind_", {"81", "82", "83", "84", "85", "86"});
+    info.block(Underwater, "underwater", {"61", "62", "63", "64", "65", "66", "67"});
+    NodeList nodes = info.nodes();
+    nodes.resize(nodes.size() - 5); // ends with range 1
     FakeControls controls;
-    const EnvironmentKeySet found = LoadEnvironment(original, controls);
-    const std::map<FakeControls::Id, std::string> shown = {
-        {{EnvironmentKey::Rain, "txtRed", -1}, "1"},
-        {{EnvironmentKey::Rain, "txtGreen", -1}, "2"},
-        {{EnvironmentKey::Rain, "txtBlue", -1}, "3"},
-        {{EnvironmentKey::Sun, "txtDiffuse", -1}, "0.5"},
+    const EnvironmentKeySet found = LoadEnvironment(nodes, controls);
+    const std::map<std::string, std::string> shown = {
+        {"jet_ceiling.txtJetCeiling#-1", "7000"},
+        {"rain.txtRed#-1", "1"},
+        {"rain.txtGreen#-1", "2"},
+        {"rain.txtBlue#-1", "3"},
+        {"sun.txtDiffuse#-1", "0.5"},
+        {"ambient_temperature.txtAmbientTemperature#-1", "9"},
+        {"underwater.txtRed#-1", "61"},
+        {"underwater.txtGreen#-1", "62"},
+        {"underwater.txtBlue#-1", "63"},
+        {"underwater.txtRange1#-1", "64"},
+        {"wind.txtDir#-1", "71"},
+        {"wind.txtVelocity#-1", "72"},
+        {"wind.txtGravity#-1", "73"},
+        {"wind.txtAlphagradient1#-1", "74"},
+        {"wind.txtAlphagradient2#-1", "75"},
     };
     EXPECT_EQ(controls.shown, shown);
 
-    for (EnvironmentKey key : {EnvironmentKey::Rain, EnvironmentKey::Sun}) {
-        for (const ValueSlot& slot : ValueSlots(key)) {
-            controls.edited[{key, slot.control, slot.index}] = "typed";
-        }
-    }
-    NodeList nodes = original;
-    WriteEnvironment(nodes, controls, found);
-    NodeList expected = original;
+    nodes[test::NodeHolding(nodes, "global_wind_")].setText("global_wind");
+    NodeList expected = nodes;
     for (const auto& [id, text] : shown) {
-        expected[test::NodeHolding(original, text)].setText("typed");
+        expected[test::NodeHolding(nodes, text)].setText(text == "7000" ? "wind" : "typed");
     }
-    EXPECT_EQ(test::NodeDifferences(nodes, expected), "");
-}
-
-// No control is ever fed from, or writes into, anything but a value node of
-// its block: names and list nodes stay as they are whatever the user types.
-TEST(EnvironmentWrite, OnlyValueNodesOfTheBlocksChange) {
-    const NodeList original = test::FullEnvironment().nodes();
-    FakeControls controls;
-    const EnvironmentKeySet found = LoadEnvironment(original, controls);
-    ASSERT_TRUE(found.all());
-    for (const auto& [id, text] : controls.shown) {
-        controls.edited[id] = std::get<1>(id) == kHorizonControl ? "hormain" : "typed";
-    }
-    NodeList nodes = original;
+    expected[test::NodeHolding(nodes, "9")].setText("9");
     WriteEnvironment(nodes, controls, found);
-
-    ASSERT_EQ(nodes.size(), original.size());
-    int changed = 0;
-    for (std::size_t k = 0; k < nodes.size(); ++k) {
-        SCOPED_TRACE("node " + std::to_string(k) + " \"" + std::string(original[k].text()) + "\"");
-        EXPECT_EQ(nodes[k].type(), original[k].type());
-        EXPECT_EQ(nodes[k].length(), original[k].length());
-        if (nodes[k].text() != original[k].text()) {
-            ++changed;
-            EXPECT_NE(original[k].type(), kNodeList);
-            EXPECT_TRUE(nodes[k].text() == "typed" || nodes[k].text() == "hormain");
-        }
-    }
-    EXPECT_EQ(changed, static_cast<int>(controls.shown.size()));
-    EXPECT_EQ(nodes[test::NodeHolding(original, "db_name") + 2].text(), "Storm Front");
-}
-
-// The keys are found before anything is written: a typed text equal to a key
-// does not turn the nodes after it into that key's values.
-TEST(EnvironmentWrite, TypedTextsDoNotBecomeKeysInTheSamePass) {
-    InfoNodes info;
-    info.setting("ambient_temperature", {"4"});
-    info.text("a").list(2).text("b").text("c").list(2).text("d").text("e");
-    WindBlock(info, "wind", "1", "2", "3", {"4", "5"});
-    NodeList nodes = info.nodes();
-    FakeControls controls;
-    controls.edited[{EnvironmentKey::AmbientTemperature, "txtAmbientTemperature", -1}] = "wind";
-    controls.edited[{EnvironmentKey::Wind, "txtDir", -1}] = "90";
-    EnvironmentKeySet loaded;
-    loaded.set(KeyIndex(EnvironmentKey::AmbientTemperature)).set(KeyIndex(EnvironmentKey::Wind));
-    WriteEnvironment(nodes, controls, loaded);
-
-    NodeList expected = info.nodes();
-    expected[3].setText("wind");
-    expected[test::NodeHolding(info.nodes(), "1")].setText("90");
     EXPECT_EQ(nodes, expected);
 }
 

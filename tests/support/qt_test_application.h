@@ -23,23 +23,20 @@ inline QApplication& TestApplication() {
     return *app;
 }
 
-// Runs `action` on the active modal window once one that `accept` likes is
-// open, from inside the event loop of the call that opened it. After five
-// seconds without it the test fails and whatever modal window is open is
-// closed, so that the blocked call returns.
-inline void WhenModal(std::function<bool(QWidget*)> accept,
-                      std::function<void(QWidget*)> action) {
+// Runs `action` on the active modal window once a `Dialog` is open, from
+// inside the event loop of the call that opened it. After five seconds
+// without it the test fails and whatever modal window is open is closed, so
+// that the blocked call returns.
+template <typename Dialog> void WhenModal(std::function<void(Dialog*)> action) {
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [accept, action, clock, poll] {
+    *poll = [action, clock, poll] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal->isVisible() && accept(modal)) {
+        if (auto* dialog = qobject_cast<Dialog*>(modal); dialog != nullptr && dialog->isVisible()) {
             *poll = nullptr;
-            action(modal);
-            return;
-        }
-        if (clock->elapsed() < 5000) {
+            action(dialog);
+        } else if (clock->elapsed() < 5000) {
             QTimer::singleShot(10, *poll);
         } else {
             *poll = nullptr;
@@ -50,11 +47,6 @@ inline void WhenModal(std::function<bool(QWidget*)> accept,
         }
     };
     QTimer::singleShot(0, *poll);
-}
-
-template <typename Dialog> void WhenModal(std::function<void(Dialog*)> action) {
-    WhenModal([](QWidget* w) { return qobject_cast<Dialog*>(w) != nullptr; },
-              [action](QWidget* w) { action(qobject_cast<Dialog*>(w)); });
 }
 
 } // namespace kmission::test
