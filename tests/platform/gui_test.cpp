@@ -164,10 +164,6 @@ protected:
         }
     }
 
-    static FileDialogRequest Request(const char* title, std::uint32_t options) {
-        return {title, "Korv3 Pellam|readermp*.PBD", ".PBD", "C:\\GAME\\PBD\\", options};
-    }
-
     // Types `name` into the file name field and clicks Open or Save; a dialog
     // that stays open is cancelled.
     static void Choose(QFileDialog* dialog, const QString& name) {
@@ -187,53 +183,42 @@ protected:
     QtDialogs dialogs_;
 };
 
-TEST_F(QtFileDialogsTest, OpenStartsInTheRealFolderAndListsTheGameFilesInAnyCase) {
-    QStringList listed;
-    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), "Open PBD");
-        EXPECT_EQ(dialog->nameFilters(), QStringList{"Korv3 Pellam (readermp*.PBD)"});
-        EXPECT_EQ(dialog->defaultSuffix(), "PBD");
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-        // Not the way through the prefix's drive link.
-        EXPECT_EQ(dialog->directory().absolutePath().toStdString(),
-                  fs::canonical(prefix_.path() / "drive_c/game/pbd").string());
-        auto* list = dialog->findChild<QListView*>("listView");
-        for (int tries = 0; tries < 300 && listed.size() < 3; ++tries) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            listed.clear();
-            for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
-                listed << list->model()->index(row, 0, list->rootIndex()).data().toString();
-            }
-        }
-        Choose(dialog, "READERMP01.PBD");
-    });
-    const auto chosen = dialogs_.openFile(Request("Open PBD", 0x1804));
-    listed.sort();
-    EXPECT_EQ(listed, (QStringList{"READERMP01.PBD", "Readermp03.Pbd", "readermp02.pbd"}));
-    ASSERT_TRUE(chosen);
-    EXPECT_TRUE(fs::equivalent(*chosen, prefix_.path() / "drive_c/game/pbd/READERMP01.PBD"));
-}
-
-TEST_F(QtFileDialogsTest, SaveAddsTheExtensionAndChecksOnlyThatTheFolderExists) {
+TEST_F(QtFileDialogsTest, StartInTheRealFolderListTheGameFilesInAnyCaseAndCheckTheFolder) {
     const struct {
-        const char* typed; // nullptr: cancel
+        bool save;
         std::uint32_t options;
+        const char* typed;  // nullptr: cancel
         const char* chosen; // nullptr: nothing, after a warning unless cancelled
     } cases[] = {
-        {"newmission", 0x804, "newmission.PBD"},
-        {"reader.pbd", 0x804, "reader.pbd"},
-        {"missing/mission.PBD", 0x804, nullptr},
-        {"missing/mission.PBD", 0, "missing/mission.PBD"},
-        {nullptr, 0x804, nullptr},
+        {false, kFileMustExist | kPathMustExist, "READERMP01.PBD", "READERMP01.PBD"},
+        {true, kPathMustExist, "missing/mission.PBD", nullptr},
+        {true, 0, "missing/mission.PBD", "missing/mission.PBD"},
+        {true, kPathMustExist, nullptr, nullptr},
     };
+    const fs::path pbd = fs::canonical(prefix_.path() / "drive_c/game/pbd");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed != nullptr ? c.typed : "cancel");
         bool warned = false;
+        QStringList listed;
         WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-            EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-            EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
+            EXPECT_EQ(dialog->windowTitle(), "Korv3");
+            EXPECT_EQ(dialog->nameFilters(), QStringList{"Korv3 Pellam (readermp*.PBD)"});
+            EXPECT_EQ(dialog->defaultSuffix(), "PBD");
+            EXPECT_EQ(dialog->acceptMode(),
+                      c.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            EXPECT_EQ(dialog->fileMode(),
+                      c.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
             EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            // Not the way through the prefix's drive link.
+            EXPECT_EQ(dialog->directory().absolutePath().toStdString(), pbd.string());
+            auto* list = dialog->findChild<QListView*>("listView");
+            for (int tries = 0; tries < 300 && listed.size() < 3; ++tries) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                listed.clear();
+                for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
+                    listed << list->model()->index(row, 0, list->rootIndex()).data().toString();
+                }
+            }
             if (c.typed == nullptr) {
                 dialog->reject();
                 return;
@@ -246,12 +231,15 @@ TEST_F(QtFileDialogsTest, SaveAddsTheExtensionAndChecksOnlyThatTheFolderExists) 
             }
             Choose(dialog, c.typed);
         });
-        const auto chosen = dialogs_.saveFile(Request("Save PBD", c.options));
-        EXPECT_EQ(chosen.has_value(), c.chosen != nullptr);
+        const FileDialogRequest request{"Korv3", "Korv3 Pellam|readermp*.PBD", ".PBD",
+                                        "C:\\GAME\\PBD\\", c.options};
+        const auto chosen = c.save ? dialogs_.saveFile(request) : dialogs_.openFile(request);
+        listed.sort();
+        EXPECT_EQ(listed, (QStringList{"READERMP01.PBD", "Readermp03.Pbd", "readermp02.pbd"}));
         EXPECT_EQ(warned, c.chosen == nullptr && c.typed != nullptr);
+        ASSERT_EQ(chosen.has_value(), c.chosen != nullptr);
         if (chosen) {
-            EXPECT_EQ(fs::relative(*chosen, fs::canonical(prefix_.path() / "drive_c/game/pbd")),
-                      c.chosen);
+            EXPECT_EQ(fs::relative(*chosen, pbd), c.chosen);
         }
     }
 }

@@ -13,8 +13,9 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <utility>
 
-#include <unistd.h>
+#include <QTemporaryDir>
 #endif
 
 namespace kmission::test {
@@ -33,101 +34,76 @@ inline std::string GameKeyWith(std::string_view lines) {
 
 #ifndef _WIN32
 
-// Sets the variable `name` to `value` (unsets it for nothing) until destroyed.
-class ScopedEnv {
+// Puts $HOME and $WINEPREFIX back as they were when it is destroyed.
+class SavedEnvironment {
 public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
+    SavedEnvironment() {
+        for (auto& [name, value] : saved_) {
+            if (const char* now = std::getenv(name)) {
+                value = now;
+            }
         }
-        set(value);
     }
-    ~ScopedEnv() { set(old_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~SavedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+        }
+    }
+    SavedEnvironment(const SavedEnvironment&) = delete;
+    SavedEnvironment& operator=(const SavedEnvironment&) = delete;
 
 private:
-    void set(const std::optional<std::string>& value) const {
-        if (value) {
-            setenv(name_, value->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-    const char* name_;
-    std::optional<std::string> old_;
+    std::pair<const char*, std::optional<std::string>> saved_[2] = {{"HOME", {}},
+                                                                    {"WINEPREFIX", {}}};
 };
 
 // A fresh temporary folder, removed with its contents.
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kmission-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path path() const { return dir_.path().toStdString(); }
 
     // A file holding `text` at `relative`, with its folders.
     std::filesystem::path makeFile(const std::string& relative, std::string_view text = "x") const {
-        const std::filesystem::path file = path_ / relative;
+        const std::filesystem::path file = path() / relative;
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        std::ofstream(file, std::ios::binary) << text;
         return file;
     }
 
 private:
-    std::filesystem::path path_;
+    QTemporaryDir dir_;
+    SavedEnvironment environment_;
 };
 
-// A Wine prefix made current through $WINEPREFIX.
+// A Wine prefix, the current one through $WINEPREFIX.
 class TempWinePrefix : public TempFolder {
 public:
-    TempWinePrefix() { std::filesystem::create_directories(path() / "dosdevices"); }
-
-    void writeSystemReg(std::string_view text) const { makeFile("system.reg", text); }
-    void writeUserReg(std::string_view text) const { makeFile("user.reg", text); }
+    TempWinePrefix() {
+        setenv("WINEPREFIX", path().c_str(), 1);
+        std::filesystem::create_directories(path() / "dosdevices");
+    }
 
     // A folder of the prefix linked as drive `letter` (lower case), the way
     // Wine links "c:" to "drive_c".
     std::filesystem::path makeDrive(char letter, const std::string& folder) const {
-        const std::filesystem::path target = path() / folder;
-        std::filesystem::create_directories(target);
-        linkDrive(letter, target);
-        return target;
+        std::filesystem::create_directories(path() / folder);
+        linkDrive(letter, path() / folder);
+        return path() / folder;
     }
 
     void linkDrive(char letter, const std::filesystem::path& target) const {
         std::filesystem::create_directory_symlink(target, path() / "dosdevices" /
                                                               (std::string(1, letter) + ":"));
     }
-
-private:
-    ScopedEnv prefix_{"WINEPREFIX", path().string()};
 };
 
-// A $HOME without $WINEPREFIX, where prefixes are put where players keep them.
+// A $HOME without $WINEPREFIX; prefixes go where players keep them.
 class TempHome : public TempFolder {
 public:
-    // A prefix at `relative` whose "system.reg" is `systemReg`.
-    void makePrefix(const std::string& relative, std::string_view systemReg) const {
-        makeFile(relative + "/system.reg", systemReg);
+    TempHome() {
+        setenv("HOME", path().c_str(), 1);
+        unsetenv("WINEPREFIX");
     }
-
-private:
-    ScopedEnv home_{"HOME", path().string()};
-    ScopedEnv prefix_{"WINEPREFIX", std::nullopt};
 };
 
 #endif

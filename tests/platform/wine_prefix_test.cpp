@@ -1,6 +1,8 @@
-// Finding the game's Wine prefix, and paths and programs inside it.
+// The game's Wine prefix: finding it, its registry and the game's data folder
+// named there, paths and programs inside it.
 #include "data_dir.h"
 #include "native_path.h"
+#include "registry.h"
 #include "start_program.h"
 #include "wine_prefix.h"
 
@@ -16,9 +18,148 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::GameKeyWith;
-using test::ScopedEnv;
 using test::TempHome;
 using test::TempWinePrefix;
+using test::WineRegistryFile;
+
+constexpr const char* kGameKey = "Software\\Brintell\\Korvane 3\\1.0";
+
+TEST(RegistryTest, QueryRegistryValueGivesTextAndNumbersOnly) {
+    TempWinePrefix prefix;
+    prefix.makeFile("system.reg", GameKeyWith("\"Text\"=\"C:\\\\\"\n\"Empty\"=hex(1):\n"
+                                              "\"Zeros\"=hex(1):61,00,00,00,62,00,63,00\n"
+                                              "\"Max\"=dword:7ffffffe\n\"Neg\"=dword:fffffffe\n"
+                                              "\"Long\"=hex(4):01,01,01,01,01,01,01,01\n"
+                                              "\"Expand\"=str(2):\"%x%\"\n\"Binary\"=hex:01"));
+    RegistryKey key;
+    ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistrySuccess);
+    const RegistryValue before = std::string("before");
+    const struct {
+        const char* name;
+        std::int32_t result;
+        RegistryValue value;
+    } cases[] = {
+        {"Text", kRegistrySuccess, std::string("C:\\")},
+        {"Empty", kRegistrySuccess, std::string()},
+        {"Zeros", kRegistrySuccess, std::string("a\0b", 3)}, // the last byte goes, zero or not
+        {"Max", kRegistrySuccess, std::int32_t{0x7ffffffe}},
+        {"Neg", kRegistrySuccess, std::int32_t{-2}},
+        {"Long", kRegistryMoreData, before},
+        {"Expand", -1, before},
+        {"Binary", -1, before},
+        {"Missing", kRegistryFileNotFound, before},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegistryValue value = before;
+        EXPECT_EQ(QueryRegistryValue(key, c.name, value), c.result);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+TEST(RegistryTest, KeysReadThePrefixFilesAfreshOnEveryCall) {
+    TempWinePrefix prefix;
+    RegistryKey key;
+    EXPECT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistryFileNotFound);
+    prefix.makeFile("system.reg", WineRegistryFile("[Software\\\\Other] 1\n"));
+    EXPECT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistryFileNotFound);
+    EXPECT_FALSE(key.isOpen());
+
+    prefix.makeFile("user.reg", GameKeyWith("\"Program\"=\"user\""));
+    prefix.makeFile("system.reg", GameKeyWith("\"Program\"=\"old\""));
+    RegistryValue value;
+    ASSERT_EQ(key.open(RegistryRoot::CurrentUser, kGameKey, kKeyRead), kRegistrySuccess);
+    EXPECT_EQ(QueryRegistryValue(key, "program", value), kRegistrySuccess);
+    EXPECT_EQ(value, RegistryValue(std::string("user")));
+    ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistrySuccess);
+    prefix.makeFile("system.reg",
+                    GameKeyWith("\"Program\"=\"C:\\\\\\x416\\\\\"\n"
+                                "\"Exp\"=str(2):\"\\x416\"\n\"Number\"=dword:00000001"));
+    EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistrySuccess);
+    EXPECT_EQ(value, RegistryValue(std::string("C:\\?\\")));
+    EXPECT_EQ(key.unicodeText("Program"), "C:\\\xD0\x96\\");
+    EXPECT_EQ(key.unicodeText("Exp"), "\xD0\x96");
+    EXPECT_EQ(key.unicodeText("Number"), std::nullopt);
+    EXPECT_EQ(key.unicodeText("Missing"), std::nullopt);
+
+    char buffer[5] = {};
+    std::uint32_t type = 0;
+    std::uint32_t size = sizeof buffer;
+    EXPECT_EQ(key.queryValue("Program", &type, buffer, &size), kRegistryMoreData);
+    EXPECT_EQ(size, 6u);
+    EXPECT_EQ(type, kRegSz);
+
+    RegistryKey moved = std::move(key);
+    EXPECT_FALSE(key.isOpen()); // NOLINT(bugprone-use-after-move): moved-from state is defined
+    EXPECT_EQ(QueryRegistryValue(moved, "Number", value), kRegistrySuccess);
+    std::filesystem::remove(prefix.path() / "system.reg");
+    EXPECT_EQ(QueryRegistryValue(moved, "Number", value), kRegistryFileNotFound);
+    moved.close();
+    EXPECT_FALSE(moved.isOpen());
+    EXPECT_EQ(moved.unicodeText("Program"), std::nullopt);
+}
+
+TEST(RegistryTest, GetKeyValueGivesTextNumbersAndFailures) {
+    const auto msinfo = [](const std::string& line) {
+        return WineRegistryFile("[Software\\\\Microsoft\\\\Shared Tools\\\\MSINFO] 1\n" + line);
+    };
+    const struct {
+        std::string fileText; // empty: no registry file
+        bool found;
+        std::string text; // it starts as "before"
+    } cases[] = {
+        {msinfo("\"PATH\"=\"abcde\""), true, "abcde"},
+        {msinfo("\"PATH\"=dword:0000002a"), true, "42"},
+        {msinfo("\"PATH\"=dword:ffffffff"), true, "-1"},
+        {msinfo("\"PATH\"=hex(1):48,00,69,00"), true, "Hi"},
+        {msinfo("\"PATH\"=hex:01,02"), true, "before"},
+        {msinfo("\"PATH\"=\"" + std::string(1023, 'b') + "\""), true, std::string(1023, 'b')},
+        {msinfo("\"PATH\"=\"" + std::string(1024, 'a') + "\""), false, ""},
+        {msinfo("\"OTHER\"=\"x\""), false, ""},
+        {"", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempWinePrefix prefix;
+        if (!c.fileText.empty()) {
+            prefix.makeFile("system.reg", c.fileText);
+        }
+        std::string text = "before";
+        EXPECT_EQ(GetKeyValue(RegistryRoot::LocalMachine,
+                              "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", text),
+                  c.found);
+        EXPECT_EQ(text, c.text);
+    }
+}
+
+TEST(RegistryTest, TheDataDirFollowsTheGamesFolder) {
+    const struct {
+        std::string systemReg; // empty: no registry file
+        std::string expected;  // "@" stands for the prefix
+    } cases[] = {
+        {"", kFallbackDataDir},
+        {GameKeyWith("\"Version\"=\"1.0\""), kFallbackDataDir},
+        {GameKeyWith("\"Program\"=dword:00000001"), kFallbackDataDir},
+        {GameKeyWith("\"Program\"=str(2):\"C:\\\\K3\\\\\""), kFallbackDataDir},
+        {GameKeyWith("\"Program\"=\"C:\\\\Games\\\\K3\""), "C:\\Games\\K3pbd\\"},
+        {GameKeyWith("\"Program\"=\"C:\\\\Cor\\x00e9e\\\\\""), "C:\\Cor\xE9"
+                                                               "e\\pbd\\"},
+        {WineRegistryFile("[Software\\\\Wow6432Node\\\\Brintell\\\\Korvane 3\\\\1.0] 1\n"
+                          "\"Program\"=\"E:\\\\\"\n"),
+         "E:\\pbd\\"},
+        {GameKeyWith("\"Program\"=\"C:\\\\\\x416\\\\\""), "@/dosdevices/c:/\xD0\x96/pbd/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.systemReg);
+        TempWinePrefix prefix;
+        if (!c.systemReg.empty()) {
+            prefix.makeFile("system.reg", c.systemReg);
+        }
+        const std::string expected =
+            c.expected[0] == '@' ? prefix.path().string() + c.expected.substr(1) : c.expected;
+        EXPECT_EQ(ReadDataDir(), expected);
+    }
+}
 
 TEST(WinePrefixTest, TheFirstPrefixWithTheGameInTheDocumentedOrder) {
     const struct {
@@ -45,19 +186,17 @@ TEST(WinePrefixTest, TheFirstPrefixWithTheGameInTheDocumentedOrder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.found);
         const TempHome home;
-        std::string dataDir = kFallbackDataDir;
         for (const auto& [where, game] : c.prefixes) {
-            home.makePrefix(where, GameKeyWith((game.empty() ? "\"Other\"" : "\"Program\"") +
-                                               ("=\"C:\\\\" + game + "\\\\\"")));
-            dataDir = where == c.found ? "C:\\" + game + "\\pbd\\" : dataDir;
+            home.makeFile(where + "/system.reg",
+                          GameKeyWith((game.empty() ? "\"Other\"" : "\"Program\"") +
+                                      ("=\"C:\\\\" + game + "\\\\\"")));
         }
         EXPECT_EQ(WinePrefix(), (home.path() / c.found).string());
-        EXPECT_EQ(ReadDataDir(), dataDir);
     }
     const TempHome home;
-    const ScopedEnv emptyPrefix("WINEPREFIX", "");
+    setenv("WINEPREFIX", "", 1);
     EXPECT_EQ(WinePrefix(), (home.path() / ".wine").string());
-    const ScopedEnv noHome("HOME", std::nullopt);
+    unsetenv("HOME");
     EXPECT_EQ(WinePrefix(), "");
     EXPECT_EQ(ToNativePath("C:\\GAME"), "C:\\GAME");
 }
@@ -164,7 +303,7 @@ TEST_F(NativePathTest, FileExistsLooksThroughTheDrives) {
     }
 }
 
-TEST(StartProgramTest, StartsFilesGivenByNativeOrWindowsPath) {
+TEST(StartProgramTest, StartsFilesOnly) {
     TempWinePrefix prefix;
     prefix.makeDrive('c', "drive_c");
     fs::create_directories(prefix.path() / "drive_c/folder.exe");
@@ -172,11 +311,9 @@ TEST(StartProgramTest, StartsFilesGivenByNativeOrWindowsPath) {
         std::string path;
         const char* script; // below the prefix; nullptr: nothing starts
     } cases[] = {
-        {(prefix.path() / "tools/a.sh").string(), "tools/a.sh"},
-        {"C:\\TOOLS\\B.SH", "drive_c/tools/b.sh"},
+        {"C:\\TOOLS\\INFO.SH", "drive_c/tools/info.sh"},
         {"", nullptr},
         {(prefix.path() / "missing").string(), nullptr},
-        {"C:\\MSINFO\\MSINFO32.EXE", nullptr},
         {"C:\\folder.exe", nullptr},
     };
     for (const auto& c : cases) {
