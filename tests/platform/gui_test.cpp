@@ -72,18 +72,15 @@ TEST(ScriptedDialogsTest, RecordsEverythingAndAnswersFromItsQueues) {
 }
 
 TEST(QtDialogsTest, WindowsFiltersBecomeQtNameFilters) {
-    const struct {
-        const char* windows;
-        QStringList qt;
-    } cases[] = {
+    const std::pair<const char*, QStringList> cases[] = {
         {"Korv3 Pellam|readermp*.PBD", {"Korv3 Pellam (readermp*.PBD)"}},
         {"Archives|*.pbd;*.prd|All|*.*", {"Archives (*.pbd *.prd)", "All (*.*)"}},
         {"Caf\xE9|*.c", {QString::fromUtf8("Caf\xC3\xA9 (*.c)")}},
         {"Lonely description", {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.windows);
-        EXPECT_EQ(ToQtNameFilters(c.windows), c.qt);
+    for (const auto& [windows, qt] : cases) {
+        SCOPED_TRACE(windows);
+        EXPECT_EQ(ToQtNameFilters(windows), qt);
     }
 }
 
@@ -263,18 +260,16 @@ TEST(CursorTest, WaitReplacesThePointerAndDefaultRemovesEveryOverride) {
 
 TEST(WindowPlacementTest, BesideTheAnchorWhereTheScreenHasRoom) {
     const QRect screen(0, 0, 1000, 800);
-    const struct {
-        QRect anchor;
-        QPoint corner;
-    } cases[] = {
+    const std::pair<QRect, QPoint> cases[] = {
+        // anchor, top left corner of the window
         {{100, 100, 200, 340}, {300, 100}}, // right
         {{700, 100, 200, 340}, {700, 440}}, // below when the right is full
         {{700, 400, 200, 340}, {500, 400}}, // left when right and below are full
         {{100, 300, 850, 450}, {800, 300}}, // right, pushed back onto the screen
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.corner.x());
-        EXPECT_EQ(PlaceBeside(c.anchor, QSize(200, 300), screen), c.corner);
+    for (const auto& [anchor, corner] : cases) {
+        SCOPED_TRACE(corner.x());
+        EXPECT_EQ(PlaceBeside(anchor, QSize(200, 300), screen), corner);
     }
 }
 

@@ -226,10 +226,8 @@ protected:
 };
 
 TEST_F(NativePathTest, DrivePathsGoThroughTheDriveLinksWhateverTheirCase) {
-    const struct {
-        const char* windows;
-        const char* native;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
+        // Windows path, native path
         {"C:\\GAME\\PBD\\READER.PBD", "@/dosdevices/c:/game/pbd/reader.pbd"},
         {"c:/Game/Pbd/Reader.Pbd", "@/dosdevices/c:/game/pbd/reader.pbd"},
         {"C:\\GAME\\\\PBD\\", "@/dosdevices/c:/game/pbd/"},
@@ -252,9 +250,9 @@ TEST_F(NativePathTest, DrivePathsGoThroughTheDriveLinksWhateverTheirCase) {
         {"/home/READER.PBD", "/home/READER.PBD"},
         {"\\\\server\\share", "\\\\server\\share"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.windows);
-        EXPECT_EQ(ToNativePath(c.windows), at(c.native));
+    for (const auto& [windows, native] : cases) {
+        SCOPED_TRACE(windows);
+        EXPECT_EQ(ToNativePath(windows), at(native));
     }
 }
 
@@ -262,10 +260,8 @@ TEST_F(NativePathTest, NativePathsUnderTheDeepestDriveBecomeDrivePaths) {
     EXPECT_EQ(ToWindowsPath("/usr/share/doc"), "/usr/share/doc") << "outside every drive";
     prefix_.linkDrive('z', "/");
     prefix_.linkDrive('e', driveC_);
-    const struct {
-        const char* native;
-        const char* windows;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
+        // native path, Windows path
         {"@/drive_c/game/pbd/reader.pbd", "C:\\game\\pbd\\reader.pbd"},
         {"@/drive_c/game/pbd/", "C:\\game\\pbd\\"},
         {"@/drive_c", "C:\\"},
@@ -277,18 +273,15 @@ TEST_F(NativePathTest, NativePathsUnderTheDeepestDriveBecomeDrivePaths) {
         {"relative/path", "relative/path"},
         {"", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.native);
-        EXPECT_EQ(ToWindowsPath(at(c.native)), c.windows);
+    for (const auto& [native, windows] : cases) {
+        SCOPED_TRACE(native);
+        EXPECT_EQ(ToWindowsPath(at(native)), windows);
     }
 }
 
 TEST_F(NativePathTest, FileExistsLooksThroughTheDrives) {
     fs::create_directories(driveC_ / "game/pbd/folder.pbd");
-    const struct {
-        const char* path;
-        bool exists;
-    } cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"", false},
         {"C:\\GAME\\PBD\\READER.PBD", true},
         {"C:\\GAME\\PBD\\reader*.pbd", true},
@@ -297,9 +290,9 @@ TEST_F(NativePathTest, FileExistsLooksThroughTheDrives) {
         {"E:\\Korv3\\pbd\\reader.pbd", false},
         {"@/drive_c/game/pbd/reader.pbd", true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(FileExists(at(c.path)), c.exists);
+    for (const auto& [path, exists] : cases) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(FileExists(at(path)), exists);
     }
 }
 

@@ -26,7 +26,7 @@ TEST(WineRegistryTest, TextUndoesWineEscapesAndPairsSurrogates) {
     } cases[] = {
         {"C:\\\\K 3\\\\ \\\"hi\\\"", "C:\\K 3\\ \"hi\"", "C:\\K 3\\ \"hi\""},
         {"\\a\\b\\e\\f\\n\\r\\t\\v", "\a\b\x1B\f\n\r\t\v", ""},
-        {"\\1011\\18\\0z", std::string("A1\x01\x38\0z", 6), std::string("A1\x01\x38\0z", 6)},
+        {"\\1011\\18\\0z\\176\\7x", std::string("A1\x01\x38\0z~\x07x", 9), ""},
         {"\\x00411\\xz\\q", "A1xzq", ""},
         {"caf\\xe9 \\x20ac", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
         {"caf\xC3\xA9", "caf\xC3\xA9", "caf\xE9"},
