@@ -103,7 +103,6 @@ TEST(QtDialogsTest, MessageBoxesShowTheirTextButtonsAndIconAndAnswerAsOnWindows)
         {kReplace, QMessageBox::NoButton, Qt::Key_Escape, DialogButton::Cancel},
         {kReplace, QMessageBox::NoButton, Qt::Key_Return, DialogButton::Yes},
         {kBadPath, QMessageBox::NoButton, Qt::Key_Escape, DialogButton::Ok},
-        {kBadPath, QMessageBox::NoButton, Qt::Key_Return, DialogButton::Ok},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message.text);
