@@ -1,89 +1,111 @@
 #pragma once
 
-// A Wine prefix in a fresh temporary folder, made the current one through
-// $WINEPREFIX for the lifetime of the object (the previous value is put back).
-// Tests build registry files and drives in it as the game's users have them.
+// The one builder of Wine registries and prefixes for the platform tests:
+// registry file texts, and off Windows prefixes and homes in fresh temporary
+// folders, made current through the environment for the object's lifetime
+// (every variable changed is put back).
 
+#include <string>
+#include <string_view>
+
+#ifndef _WIN32
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <string>
-#include <string_view>
+#include <utility>
 
-#include <unistd.h>
+#include <QTemporaryDir>
+#endif
 
 namespace kmission::test {
-
-class TempWinePrefix {
-public:
-    TempWinePrefix() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kmission-prefix-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-        if (const char* old = std::getenv("WINEPREFIX")) {
-            oldPrefix_ = old;
-        }
-        setenv("WINEPREFIX", path_.c_str(), 1);
-        std::filesystem::create_directories(path_ / "dosdevices");
-    }
-
-    ~TempWinePrefix() {
-        if (oldPrefix_) {
-            setenv("WINEPREFIX", oldPrefix_->c_str(), 1);
-        } else {
-            unsetenv("WINEPREFIX");
-        }
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-
-    TempWinePrefix(const TempWinePrefix&) = delete;
-    TempWinePrefix& operator=(const TempWinePrefix&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-    void writeSystemReg(std::string_view text) const { writeFile(path_ / "system.reg", text); }
-    void writeUserReg(std::string_view text) const { writeFile(path_ / "user.reg", text); }
-
-    // A folder of the prefix linked as drive `letter` (lower case), the way
-    // Wine links "c:" to "drive_c".
-    std::filesystem::path makeDrive(char letter, const std::string& folder) const {
-        const std::filesystem::path target = path_ / folder;
-        std::filesystem::create_directories(target);
-        linkDrive(letter, target);
-        return target;
-    }
-
-    void linkDrive(char letter, const std::filesystem::path& target) const {
-        std::filesystem::create_directory_symlink(target, path_ / "dosdevices" /
-                                                              (std::string(1, letter) + ":"));
-    }
-
-    // An empty file at `relative` below the prefix, with its folders.
-    std::filesystem::path makeFile(const std::string& relative) const {
-        const std::filesystem::path file = path_ / relative;
-        std::filesystem::create_directories(file.parent_path());
-        writeFile(file, "x");
-        return file;
-    }
-
-    static void writeFile(const std::filesystem::path& file, std::string_view text) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    }
-
-private:
-    std::filesystem::path path_;
-    std::optional<std::string> oldPrefix_;
-};
 
 // A registry file's text: Wine's header and comment lines, then `body`.
 inline std::string WineRegistryFile(std::string_view body) {
     return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n" +
            std::string(body);
 }
+
+// A registry file with the game's key holding `lines`, spelled as in the file.
+inline std::string GameKeyWith(std::string_view lines) {
+    return WineRegistryFile("[Software\\\\Brintell\\\\Korvane 3\\\\1.0] 1700000000\n#time=1d9\n" +
+                            std::string(lines) + "\n");
+}
+
+#ifndef _WIN32
+
+// Puts $HOME and $WINEPREFIX back as they were when it is destroyed.
+class SavedEnvironment {
+public:
+    SavedEnvironment() {
+        for (auto& [name, value] : saved_) {
+            if (const char* now = std::getenv(name)) {
+                value = now;
+            }
+        }
+    }
+    ~SavedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+        }
+    }
+    SavedEnvironment(const SavedEnvironment&) = delete;
+    SavedEnvironment& operator=(const SavedEnvironment&) = delete;
+
+private:
+    std::pair<const char*, std::optional<std::string>> saved_[2] = {{"HOME", {}},
+                                                                    {"WINEPREFIX", {}}};
+};
+
+// A fresh temporary folder, removed with its contents.
+class TempFolder {
+public:
+    std::filesystem::path path() const { return dir_.path().toStdString(); }
+
+    // A file holding `text` at `relative`, with its folders.
+    std::filesystem::path makeFile(const std::string& relative, std::string_view text = "x") const {
+        const std::filesystem::path file = path() / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+        return file;
+    }
+
+private:
+    QTemporaryDir dir_;
+    SavedEnvironment environment_;
+};
+
+// A Wine prefix, the current one through $WINEPREFIX.
+class TempWinePrefix : public TempFolder {
+public:
+    TempWinePrefix() {
+        setenv("WINEPREFIX", path().c_str(), 1);
+        std::filesystem::create_directories(path() / "dosdevices");
+    }
+
+    // A folder of the prefix linked as drive `letter` (lower case), the way
+    // Wine links "c:" to "drive_c".
+    std::filesystem::path makeDrive(char letter, const std::string& folder) const {
+        std::filesystem::create_directories(path() / folder);
+        linkDrive(letter, path() / folder);
+        return path() / folder;
+    }
+
+    void linkDrive(char letter, const std::filesystem::path& target) const {
+        std::filesystem::create_directory_symlink(target, path() / "dosdevices" /
+                                                              (std::string(1, letter) + ":"));
+    }
+};
+
+// A $HOME without $WINEPREFIX; prefixes go where players keep them.
+class TempHome : public TempFolder {
+public:
+    TempHome() {
+        setenv("HOME", path().c_str(), 1);
+        unsetenv("WINEPREFIX");
+    }
+};
+
+#endif
 
 } // namespace kmission::test

@@ -1,116 +1,328 @@
-// Finding the game's Wine prefix where Linux players keep Windows games, with
-// prefixes whose registries are written by the demo's own writer.
+// The game's Wine prefix: finding it, its registry and the game's data folder
+// named there, paths and programs inside it.
 #include "data_dir.h"
-#include "demo_installation.h"
+#include "native_path.h"
+#include "registry.h"
+#include "start_program.h"
 #include "wine_prefix.h"
+
+#include "temp_wine_prefix.h"
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <chrono>
+#include <thread>
 
 namespace kmission::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using test::GameKeyWith;
+using test::TempHome;
+using test::TempWinePrefix;
+using test::WineRegistryFile;
 
-// A fresh $HOME without $WINEPREFIX for the lifetime of the object.
-class TempHome {
-public:
-    TempHome() {
-        if (const char* old = std::getenv("HOME")) {
-            oldHome_ = old;
+constexpr const char* kGameKey = "Software\\Brintell\\Korvane 3\\1.0";
+
+TEST(RegistryTest, QueryRegistryValueGivesTextAndNumbersOnly) {
+    TempWinePrefix prefix;
+    prefix.makeFile("system.reg", GameKeyWith("\"Text\"=\"C:\\\\\"\n\"Empty\"=hex(1):\n"
+                                              "\"Zeros\"=hex(1):61,00,00,00,62,00,63,00\n"
+                                              "\"Max\"=dword:7ffffffe\n\"Neg\"=dword:fffffffe\n"
+                                              "\"Long\"=hex(4):01,01,01,01,01,01,01,01\n"
+                                              "\"Expand\"=str(2):\"%x%\"\n\"Binary\"=hex:01"));
+    RegistryKey key;
+    ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistrySuccess);
+    const RegistryValue before = std::string("before");
+    const struct {
+        const char* name;
+        std::int32_t result;
+        RegistryValue value;
+    } cases[] = {
+        {"Text", kRegistrySuccess, std::string("C:\\")},
+        {"Empty", kRegistrySuccess, std::string()},
+        {"Zeros", kRegistrySuccess, std::string("a\0b", 3)}, // the last byte goes, zero or not
+        {"Max", kRegistrySuccess, std::int32_t{0x7ffffffe}},
+        {"Neg", kRegistrySuccess, std::int32_t{-2}},
+        {"Long", kRegistryMoreData, before},
+        {"Expand", -1, before},
+        {"Binary", -1, before},
+        {"Missing", kRegistryFileNotFound, before},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegistryValue value = before;
+        EXPECT_EQ(QueryRegistryValue(key, c.name, value), c.result);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+TEST(RegistryTest, KeysReadThePrefixFilesAfreshOnEveryCall) {
+    TempWinePrefix prefix;
+    RegistryKey key;
+    EXPECT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistryFileNotFound);
+    prefix.makeFile("system.reg", WineRegistryFile("[Software\\\\Other] 1\n"));
+    EXPECT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistryFileNotFound);
+    EXPECT_FALSE(key.isOpen());
+
+    prefix.makeFile("user.reg", GameKeyWith("\"Program\"=\"user\""));
+    prefix.makeFile("system.reg", GameKeyWith("\"Program\"=\"old\""));
+    RegistryValue value;
+    ASSERT_EQ(key.open(RegistryRoot::CurrentUser, kGameKey, kKeyRead), kRegistrySuccess);
+    EXPECT_EQ(QueryRegistryValue(key, "program", value), kRegistrySuccess);
+    EXPECT_EQ(value, RegistryValue(std::string("user")));
+    ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistrySuccess);
+    prefix.makeFile("system.reg",
+                    GameKeyWith("\"Program\"=\"C:\\\\\\x416\\\\\"\n"
+                                "\"Exp\"=str(2):\"\\x416\"\n\"Number\"=dword:00000001"));
+    EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistrySuccess);
+    EXPECT_EQ(value, RegistryValue(std::string("C:\\?\\")));
+    EXPECT_EQ(key.unicodeText("Program"), "C:\\\xD0\x96\\");
+    EXPECT_EQ(key.unicodeText("Exp"), "\xD0\x96");
+    EXPECT_EQ(key.unicodeText("Number"), std::nullopt);
+    EXPECT_EQ(key.unicodeText("Missing"), std::nullopt);
+
+    char buffer[5] = {};
+    std::uint32_t type = 0;
+    std::uint32_t size = sizeof buffer;
+    EXPECT_EQ(key.queryValue("Program", &type, buffer, &size), kRegistryMoreData);
+    EXPECT_EQ(size, 6u);
+    EXPECT_EQ(type, kRegSz);
+
+    RegistryKey moved = std::move(key);
+    EXPECT_FALSE(key.isOpen()); // NOLINT(bugprone-use-after-move): moved-from state is defined
+    EXPECT_EQ(QueryRegistryValue(moved, "Number", value), kRegistrySuccess);
+    std::filesystem::remove(prefix.path() / "system.reg");
+    EXPECT_EQ(QueryRegistryValue(moved, "Number", value), kRegistryFileNotFound);
+    moved.close();
+    EXPECT_FALSE(moved.isOpen());
+    EXPECT_EQ(moved.unicodeText("Program"), std::nullopt);
+}
+
+TEST(RegistryTest, GetKeyValueGivesTextNumbersAndFailures) {
+    const auto msinfo = [](const std::string& line) {
+        return WineRegistryFile("[Software\\\\Microsoft\\\\Shared Tools\\\\MSINFO] 1\n" + line);
+    };
+    const struct {
+        std::string fileText; // empty: no registry file
+        bool found;
+        std::string text; // it starts as "before"
+    } cases[] = {
+        {msinfo("\"PATH\"=\"abcde\""), true, "abcde"},
+        {msinfo("\"PATH\"=dword:0000002a"), true, "42"},
+        {msinfo("\"PATH\"=dword:ffffffff"), true, "-1"},
+        {msinfo("\"PATH\"=hex(1):48,00,69,00"), true, "Hi"},
+        {msinfo("\"PATH\"=hex:01,02"), true, "before"},
+        {msinfo("\"PATH\"=\"" + std::string(1023, 'b') + "\""), true, std::string(1023, 'b')},
+        {msinfo("\"PATH\"=\"" + std::string(1024, 'a') + "\""), false, ""},
+        {msinfo("\"OTHER\"=\"x\""), false, ""},
+        {"", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempWinePrefix prefix;
+        if (!c.fileText.empty()) {
+            prefix.makeFile("system.reg", c.fileText);
         }
-        if (const char* old = std::getenv("WINEPREFIX")) {
-            oldPrefix_ = old;
+        std::string text = "before";
+        EXPECT_EQ(GetKeyValue(RegistryRoot::LocalMachine,
+                              "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", text),
+                  c.found);
+        EXPECT_EQ(text, c.text);
+    }
+}
+
+TEST(RegistryTest, TheDataDirFollowsTheGamesFolder) {
+    const struct {
+        std::string systemReg; // empty: no registry file
+        std::string expected;  // "@" stands for the prefix
+    } cases[] = {
+        {"", kFallbackDataDir},
+        {GameKeyWith("\"Version\"=\"1.0\""), kFallbackDataDir},
+        {GameKeyWith("\"Program\"=dword:00000001"), kFallbackDataDir},
+        {GameKeyWith("\"Program\"=str(2):\"C:\\\\K3\\\\\""), kFallbackDataDir},
+        {GameKeyWith("\"Program\"=\"C:\\\\Games\\\\K3\""), "C:\\Games\\K3pbd\\"},
+        {GameKeyWith("\"Program\"=\"C:\\\\Cor\\x00e9e\\\\\""), "C:\\Cor\xE9"
+                                                               "e\\pbd\\"},
+        {WineRegistryFile("[Software\\\\Wow6432Node\\\\Brintell\\\\Korvane 3\\\\1.0] 1\n"
+                          "\"Program\"=\"E:\\\\\"\n"),
+         "E:\\pbd\\"},
+        {GameKeyWith("\"Program\"=\"C:\\\\\\x416\\\\\""), "@/dosdevices/c:/\xD0\x96/pbd/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.systemReg);
+        TempWinePrefix prefix;
+        if (!c.systemReg.empty()) {
+            prefix.makeFile("system.reg", c.systemReg);
         }
-        setenv("HOME", dir_.path().toStdString().c_str(), 1);
-        unsetenv("WINEPREFIX");
+        const std::string expected =
+            c.expected[0] == '@' ? prefix.path().string() + c.expected.substr(1) : c.expected;
+        EXPECT_EQ(ReadDataDir(), expected);
     }
-    ~TempHome() {
-        setenv("HOME", oldHome_.c_str(), 1);
-        if (!oldPrefix_.empty()) {
-            setenv("WINEPREFIX", oldPrefix_.c_str(), 1);
-        }
-    }
-    TempHome(const TempHome&) = delete;
-    TempHome& operator=(const TempHome&) = delete;
-
-    std::string path(const std::string& relative) const {
-        return dir_.path().toStdString() + "/" + relative;
-    }
-
-    // A prefix at `relative` whose registry names `program` as the game's
-    // folder; without `program` a prefix of other games.
-    void makePrefix(const std::string& relative, const char* program) const {
-        fs::create_directories(path(relative));
-        std::ofstream out(path(relative) + "/system.reg", std::ios::trunc);
-        out << (program != nullptr
-                    ? demo::WineRegistryText(program)
-                    : std::string("WINE REGISTRY Version 2\n\n[Software\\\\Other] 1\n"
-                                  "\"Program\"=\"C:\\\\Other\\\\\"\n"));
-    }
-
-private:
-    QTemporaryDir dir_;
-    std::string oldHome_;
-    std::string oldPrefix_;
-};
+}
 
 TEST(WinePrefixTest, TheFirstPrefixWithTheGameInTheDocumentedOrder) {
-    struct Prefix {
-        const char* where;
-        const char* program; // nullptr: a prefix without the game
+    const struct {
+        std::vector<std::pair<std::string, std::string>> prefixes; // where, game folder or ""
+        std::string found;                                         // below $HOME
+    } cases[] = {
+        {{}, ".wine"},
+        {{{".wine", "K3"}, {"Games/k", "Lutris"}}, ".wine"},
+        {{{".wine", ""}, {"Games/b", "Lutris"}, {"Games/a", ""}}, "Games/b"},
+        {{{".local/share/bottles/bottles/k", "Bottles"}, {"Games/k", "Lutris"}}, "Games/k"},
+        {{{".local/share/bottles/bottles/k", "Bottles"},
+          {".steam/steam/steamapps/compatdata/1/pfx", "Steam"}},
+         ".local/share/bottles/bottles/k"},
+        {{{".steam/steam/steamapps/compatdata/2/pfx", "Second"},
+          {".steam/steam/steamapps/compatdata/1/pfx", "First"},
+          {".local/share/Steam/steamapps/compatdata/0/pfx", "Data"}},
+         ".steam/steam/steamapps/compatdata/1/pfx"},
+        {{{".local/share/Steam/steamapps/compatdata/0/pfx", "Data"},
+          {".local/share/wineprefixes/k", "Tricks"}},
+         ".local/share/Steam/steamapps/compatdata/0/pfx"},
+        {{{".local/share/wineprefixes/k", "Tricks"}, {"Games/other", ""}},
+         ".local/share/wineprefixes/k"},
     };
-    struct Case {
-        const char* name;
-        std::vector<Prefix> prefixes;
-        const char* found; // below $HOME
-        const char* dataDir;
-    };
-    const Case cases[] = {
-        {"nothing anywhere", {}, ".wine", "D:\\Korv3\\pbd\\"},
-        {"the usual prefix first",
-         {{".wine", "C:\\K3\\"}, {"Games/korvane", "C:\\Lutris\\"}},
-         ".wine",
-         "C:\\K3\\pbd\\"},
-        {"lutris when the usual prefix has other games",
-         {{".wine", nullptr}, {"Games/b-korvane", "C:\\Lutris\\"}, {"Games/a-other", nullptr}},
-         "Games/b-korvane",
-         "C:\\Lutris\\pbd\\"},
-        {"lutris before bottles",
-         {{".local/share/bottles/bottles/k3", "C:\\Bottles\\"}, {"Games/k3", "C:\\Lutris\\"}},
-         "Games/k3",
-         "C:\\Lutris\\pbd\\"},
-        {"bottles",
-         {{".local/share/bottles/bottles/k3", "C:\\Bottles\\"}},
-         ".local/share/bottles/bottles/k3",
-         "C:\\Bottles\\pbd\\"},
-        {"proton, the first game number in name order",
-         {{".steam/steam/steamapps/compatdata/2000/pfx", "C:\\Second\\"},
-          {".steam/steam/steamapps/compatdata/1000/pfx", "C:\\First\\"}},
-         ".steam/steam/steamapps/compatdata/1000/pfx",
-         "C:\\First\\pbd\\"},
-        {"proton under the data folder",
-         {{".local/share/Steam/steamapps/compatdata/1000/pfx", "C:\\Steam\\"}},
-         ".local/share/Steam/steamapps/compatdata/1000/pfx",
-         "C:\\Steam\\pbd\\"},
-        {"other prefixes last",
-         {{".local/share/wineprefixes/k3", "C:\\Tricks\\"}, {"Games/other", nullptr}},
-         ".local/share/wineprefixes/k3",
-         "C:\\Tricks\\pbd\\"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.found);
         const TempHome home;
-        for (const Prefix& prefix : c.prefixes) {
-            home.makePrefix(prefix.where, prefix.program);
+        for (const auto& [where, game] : c.prefixes) {
+            home.makeFile(where + "/system.reg",
+                          GameKeyWith((game.empty() ? "\"Other\"" : "\"Program\"") +
+                                      ("=\"C:\\\\" + game + "\\\\\"")));
         }
-        EXPECT_EQ(WinePrefix(), home.path(c.found));
-        EXPECT_EQ(ReadDataDir(), c.dataDir);
+        EXPECT_EQ(WinePrefix(), (home.path() / c.found).string());
+    }
+    const TempHome home;
+    setenv("WINEPREFIX", "", 1);
+    EXPECT_EQ(WinePrefix(), (home.path() / ".wine").string());
+    unsetenv("HOME");
+    EXPECT_EQ(WinePrefix(), "");
+    EXPECT_EQ(ToNativePath("C:\\GAME"), "C:\\GAME");
+}
+
+// A prefix with drives C and D whose files are in other letter cases than
+// the game asks for.
+class NativePathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driveC_ = prefix_.makeDrive('c', "drive_c");
+        prefix_.makeDrive('d', "cdrom");
+        for (const char* file :
+             {"drive_c/game/pbd/reader.pbd", "drive_c/game/pbd/readermp01.pbd",
+              "drive_c/game/Data/a", "drive_c/game/data/b", "drive_c/game/DATA/c",
+              "drive_c/caf\xC3\xA9/x", "cdrom/KORV3/PBD/READER.PBD"}) {
+            prefix_.makeFile(file);
+        }
+    }
+
+    // `text` with a leading "@" standing for the prefix's folder.
+    std::string at(const std::string& text) const {
+        return text[0] == '@' ? prefix_.path().string() + text.substr(1) : text;
+    }
+
+    TempWinePrefix prefix_;
+    fs::path driveC_;
+};
+
+TEST_F(NativePathTest, DrivePathsGoThroughTheDriveLinksWhateverTheirCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        // Windows path, native path
+        {"C:\\GAME\\PBD\\READER.PBD", "@/dosdevices/c:/game/pbd/reader.pbd"},
+        {"c:/Game/Pbd/Reader.Pbd", "@/dosdevices/c:/game/pbd/reader.pbd"},
+        {"C:\\GAME\\\\PBD\\", "@/dosdevices/c:/game/pbd/"},
+        {"C:\\GAME\\MISSING\\READER.PBD", "@/dosdevices/c:/game/MISSING/READER.PBD"},
+        {"C:\\GAME\\PBD\\READERMP*.PBD", "@/dosdevices/c:/game/pbd/READERMP*.PBD"},
+        {"C:\\game\\data\\b", "@/dosdevices/c:/game/data/b"},
+        {"C:\\game\\Data\\a", "@/dosdevices/c:/game/Data/a"},
+        {"C:\\game\\dAtA\\c", "@/dosdevices/c:/game/DATA/c"},
+        {"C:\\CAF\xC9\\X", "@/dosdevices/c:/caf\xC3\xA9/x"},
+        {"D:\\Korv3\\pbd\\reader.pbd", "@/dosdevices/d:/KORV3/PBD/READER.PBD"},
+        {"A:\\", "@/dosdevices/a:/"},
+        {"z:x", "@/dosdevices/z:/x"},
+        {"a:", "@/dosdevices/a:"},
+        {"Z:", "@/dosdevices/z:"},
+        {"[:\\x", "[:\\x"},
+        {"{:\\x", "{:\\x"},
+        {"1:\\x", "1:\\x"},
+        {"C", "C"},
+        {"", ""},
+        {"/home/READER.PBD", "/home/READER.PBD"},
+        {"\\\\server\\share", "\\\\server\\share"},
+    };
+    for (const auto& [windows, native] : cases) {
+        SCOPED_TRACE(windows);
+        EXPECT_EQ(ToNativePath(windows), at(native));
+    }
+}
+
+TEST_F(NativePathTest, NativePathsUnderTheDeepestDriveBecomeDrivePaths) {
+    EXPECT_EQ(ToWindowsPath("/usr/share/doc"), "/usr/share/doc") << "outside every drive";
+    prefix_.linkDrive('z', "/");
+    prefix_.linkDrive('e', driveC_);
+    const std::pair<const char*, const char*> cases[] = {
+        // native path, Windows path
+        {"@/drive_c/game/pbd/reader.pbd", "C:\\game\\pbd\\reader.pbd"},
+        {"@/drive_c/game/pbd/", "C:\\game\\pbd\\"},
+        {"@/drive_c", "C:\\"},
+        {"@/drive_c/new/file.pbd", "C:\\new\\file.pbd"},
+        {"@/dosdevices/c:/game", "C:\\game"},
+        {"@/drive_c/caf\xC3\xA9", "C:\\caf\xE9"},
+        {"/usr/share/doc", "Z:\\usr\\share\\doc"},
+        {"/", "Z:\\"},
+        {"relative/path", "relative/path"},
+        {"", ""},
+    };
+    for (const auto& [native, windows] : cases) {
+        SCOPED_TRACE(native);
+        EXPECT_EQ(ToWindowsPath(at(native)), windows);
+    }
+}
+
+TEST_F(NativePathTest, FileExistsLooksThroughTheDrives) {
+    fs::create_directories(driveC_ / "game/pbd/folder.pbd");
+    const std::pair<const char*, bool> cases[] = {
+        {"", false},
+        {"C:\\GAME\\PBD\\READER.PBD", true},
+        {"C:\\GAME\\PBD\\reader*.pbd", true},
+        {"C:\\GAME\\PBD\\READER*.PBD", false},
+        {"C:\\GAME\\PBD\\FOLDER.PBD", false},
+        {"E:\\Korv3\\pbd\\reader.pbd", false},
+        {"@/drive_c/game/pbd/reader.pbd", true},
+    };
+    for (const auto& [path, exists] : cases) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(FileExists(at(path)), exists);
+    }
+}
+
+TEST(StartProgramTest, StartsFilesOnly) {
+    TempWinePrefix prefix;
+    prefix.makeDrive('c', "drive_c");
+    fs::create_directories(prefix.path() / "drive_c/folder.exe");
+    const struct {
+        std::string path;
+        const char* script; // below the prefix; nullptr: nothing starts
+    } cases[] = {
+        {"C:\\TOOLS\\INFO.SH", "drive_c/tools/info.sh"},
+        {"", nullptr},
+        {(prefix.path() / "missing").string(), nullptr},
+        {"C:\\folder.exe", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        if (c.script == nullptr) {
+            EXPECT_FALSE(StartProgram(c.path));
+            continue;
+        }
+        const fs::path marker = prefix.path() / (std::string(c.script) + ".ran");
+        fs::permissions(prefix.makeFile(c.script, "#!/bin/sh\ntouch '" + marker.string() + "'\n"),
+                        fs::perms::owner_all);
+        EXPECT_TRUE(StartProgram(c.path));
+        for (int tries = 0; tries < 500 && !fs::exists(marker); ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_TRUE(fs::exists(marker));
     }
 }
 

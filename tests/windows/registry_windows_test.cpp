@@ -12,8 +12,9 @@
 namespace kmission::platform {
 namespace {
 
-// Runs reg.exe with `arguments` and returns its exit code (-1 when it cannot
-// be started).
+constexpr const char* kPath = "Software\\KMission Windows Check";
+
+// Runs reg.exe with `arguments`; its exit code, -1 when it does not start.
 int RunReg(const std::string& arguments) {
     std::string commandLine = "reg.exe " + arguments;
     STARTUPINFOA startup{};
@@ -31,170 +32,108 @@ int RunReg(const std::string& arguments) {
     return static_cast<int>(code);
 }
 
-// A key of its own under Software, made empty and removed again.
-class RegistryFixture : public testing::Test {
-protected:
-    static constexpr const char* kPath = "Software\\KMission Windows Check";
-
-    void SetUp() override { removeKeys(); }
-    void TearDown() override { removeKeys(); }
-
-    static std::string quoted(const std::string& root, const std::string& path) {
-        return "\"" + root + "\\" + path + "\"";
-    }
-
-    // `reg add` of one value; `data` is passed as reg's /d argument, quotes and
-    // escapes included.
-    static void addValue(const std::string& root, const std::string& name, const char* type,
-                         const std::string& data, const char* view = "") {
-        const std::string arguments = "add " + quoted(root, kPath) + " /v \"" + name + "\" /t " +
-                                      type + " /d " + data + " /f" + view;
-        ASSERT_EQ(RunReg(arguments), 0) << arguments;
-    }
-
-    static void removeKeys() {
-        RunReg("delete " + quoted("HKCU", kPath) + " /f");
-        RunReg("delete " + quoted("HKLM", kPath) + " /f /reg:64");
-        RunReg("delete " + quoted("HKLM", kPath) + " /f /reg:32");
-    }
-};
-
-struct ValueCase {
-    const char* name;
-    const char* type;
-    std::string data;            // reg's /d argument
-    std::int32_t expectedResult; // of QueryRegistryValue
-    RegistryValue expectedValue; // the value starts as the text "before"
-};
-
-using QueryRegistryValueTest = RegistryFixture;
-
-TEST_F(QueryRegistryValueTest, ReadsWhatRegWrote) {
-    const RegistryValue before = std::string("before");
-    const ValueCase cases[] = {
-        {"text", "REG_SZ", "\"C:\\Games\\Korvane 3\\\\\"", kRegistrySuccess,
-         std::string("C:\\Games\\Korvane 3\\")},
-        {"empty text", "REG_SZ", "\"\"", kRegistrySuccess, std::string()},
-        {"number", "REG_DWORD", "42", kRegistrySuccess, std::int32_t{42}},
-        {"number above the signed range", "REG_DWORD", "0xfffffffe", kRegistrySuccess,
-         std::int32_t{-2}},
-        {"expandable text", "REG_EXPAND_SZ", "\"%SystemRoot%\"", -1, before},
-        {"binary", "REG_BINARY", "0102", -1, before},
-    };
-    for (const ValueCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        addValue("HKCU", c.name, c.type, c.data);
-        RegistryKey key;
-        ASSERT_EQ(key.open(RegistryRoot::CurrentUser, kPath, kKeyRead), kRegistrySuccess);
-        RegistryValue value = before;
-        EXPECT_EQ(QueryRegistryValue(key, c.name, value), c.expectedResult);
-        EXPECT_EQ(value, c.expectedValue);
-    }
+// The value `name` of the test's key under `root` ("HKCU", "HKLM"); `data` is
+// reg's /d argument, quotes and escapes included.
+void AddValue(const std::string& root, const std::string& name, const char* type,
+              const std::string& data, const char* view = "") {
+    const std::string arguments = "add \"" + root + "\\" + kPath + "\" /v \"" + name + "\" /t " +
+                                  type + " /d " + data + " /f" + view;
+    ASSERT_EQ(RunReg(arguments), 0) << arguments;
 }
 
-TEST_F(QueryRegistryValueTest, AMissingValueLeavesTheValueAlone) {
-    addValue("HKCU", "Program", "REG_SZ", "x");
+// The test's key is removed from both roots and both views around each test.
+class RegistryWindowsTest : public testing::Test {
+protected:
+    void SetUp() override { TearDown(); }
+    void TearDown() override {
+        for (const char* where : {"HKCU\\", "HKLM\\"}) {
+            for (const char* view : {" /reg:64", " /reg:32"}) {
+                RunReg("delete \"" + std::string(where) + kPath + "\" /f" + view);
+            }
+        }
+    }
+};
+
+TEST_F(RegistryWindowsTest, QueryRegistryValueReadsWhatRegWrote) {
+    const RegistryValue before = std::string("before");
+    const struct {
+        const char* name;
+        const char* type; // nullptr: not written
+        std::string data;
+        std::int32_t result;
+        RegistryValue value;
+    } cases[] = {
+        {"text", "REG_SZ", "\"C:\\Games\\K 3\\\\\"", kRegistrySuccess,
+         std::string("C:\\Games\\K 3\\")},
+        {"empty", "REG_SZ", "\"\"", kRegistrySuccess, std::string()},
+        {"number", "REG_DWORD", "0xfffffffe", kRegistrySuccess, std::int32_t{-2}},
+        {"expandable", "REG_EXPAND_SZ", "\"%SystemRoot%\"", -1, before},
+        {"binary", "REG_BINARY", "0102", -1, before},
+        {"missing", nullptr, "", kRegistryFileNotFound, before},
+    };
+    for (const auto& c : cases) {
+        if (c.type != nullptr) {
+            AddValue("HKCU", c.name, c.type, c.data);
+        }
+    }
     RegistryKey key;
     ASSERT_EQ(key.open(RegistryRoot::CurrentUser, kPath, kKeyRead), kRegistrySuccess);
-    RegistryValue value = std::int32_t{7};
-    EXPECT_EQ(QueryRegistryValue(key, "Missing", value), kRegistryFileNotFound);
-    EXPECT_EQ(value, RegistryValue(std::int32_t{7}));
-}
-
-using RegistryKeyTest = RegistryFixture;
-
-TEST_F(RegistryKeyTest, AMissingKeyDoesNotOpenAndAnswersNotFound) {
-    RegistryKey key;
-    EXPECT_EQ(key.open(RegistryRoot::CurrentUser, kPath, kKeyRead), kRegistryFileNotFound);
-    EXPECT_FALSE(key.isOpen());
-    RegistryValue value = std::string("kept");
-    EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistryFileNotFound);
-    EXPECT_EQ(value, RegistryValue(std::string("kept")));
-}
-
-TEST_F(RegistryKeyTest, AKeyOfA32BitInstallerIsFoundInThe32BitView) {
-    addValue("HKLM", "Program", "REG_SZ", "\"wow\"", " /reg:32");
-    RegistryKey key;
-    ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kPath, kKeyRead), kRegistrySuccess);
-    RegistryValue value;
-    EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistrySuccess);
-    EXPECT_EQ(value, RegistryValue(std::string("wow")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RegistryValue value = before;
+        EXPECT_EQ(QueryRegistryValue(key, c.name, value), c.result);
+        EXPECT_EQ(value, c.value);
+    }
 }
 
 // The game's installer is a 32-bit program.
-TEST_F(RegistryKeyTest, The32BitViewComesFirst) {
-    addValue("HKLM", "Program", "REG_SZ", "\"wow\"", " /reg:32");
-    addValue("HKLM", "Program", "REG_SZ", "\"native\"", " /reg:64");
+TEST_F(RegistryWindowsTest, KeysOpenInThe32BitViewFirstThenInThe64Bit) {
     RegistryKey key;
-    ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kPath, kKeyRead), kRegistrySuccess);
-    RegistryValue value;
-    EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistrySuccess);
-    EXPECT_EQ(value, RegistryValue(std::string("wow")));
-}
-
-TEST_F(RegistryKeyTest, ClosingAndMovingReleaseTheHandle) {
-    addValue("HKCU", "Program", "REG_SZ", "\"x\"");
-    RegistryKey first;
-    ASSERT_EQ(first.open(RegistryRoot::CurrentUser, kPath, kKeyRead), kRegistrySuccess);
-    RegistryKey second = std::move(first);
-    EXPECT_TRUE(second.isOpen());
-    EXPECT_FALSE(first.isOpen()); // NOLINT(bugprone-use-after-move): moved-from state is defined
-    RegistryValue value;
-    EXPECT_EQ(QueryRegistryValue(second, "Program", value), kRegistrySuccess);
-    second.close();
-    EXPECT_FALSE(second.isOpen());
-    EXPECT_EQ(QueryRegistryValue(second, "Program", value), kRegistryFileNotFound);
-}
-
-TEST_F(RegistryKeyTest, ABufferTooSmallReportsTheSizeNeeded) {
-    addValue("HKCU", "Program", "REG_SZ", "\"abcdef\"");
-    RegistryKey key;
-    ASSERT_EQ(key.open(RegistryRoot::CurrentUser, kPath, kKeyRead), kRegistrySuccess);
-    char buffer[4] = {};
-    std::uint32_t type = 0;
-    std::uint32_t size = sizeof buffer;
-    EXPECT_EQ(key.queryValue("Program", &type, buffer, &size), kRegistryMoreData);
-    EXPECT_EQ(size, 7u);
-    EXPECT_EQ(type, kRegSz);
-}
-
-struct KeyValueCase {
-    const char* name;
-    const char* type; // nullptr: the value is not written
-    std::string data;
-    bool expectedFound;
-    std::string expectedText; // keyVal starts as "before"
-};
-
-using GetKeyValueTest = RegistryFixture;
-
-TEST_F(GetKeyValueTest, GivesTextNumbersAndFailures) {
-    const KeyValueCase cases[] = {
-        {"text of five characters", "REG_SZ", "\"abcde\"", true, "abcde"},
-        {"number as decimal text", "REG_DWORD", "42", true, "42"},
-        {"negative number", "REG_DWORD", "0xffffffff", true, "-1"},
-        {"other type keeps the text", "REG_BINARY", "0102", true, "before"},
-        {"longest text that fits", "REG_SZ", std::string(1023, 'b'), true, std::string(1023, 'b')},
-        {"text longer than the buffer", "REG_SZ", std::string(1024, 'a'), false, ""},
-        {"missing value", nullptr, "", false, ""},
-    };
-    for (const KeyValueCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        addValue("HKLM", "Other", "REG_SZ", "x");
-        if (c.type != nullptr) {
-            addValue("HKLM", "PATH", c.type, c.data);
-        }
-        std::string keyVal = "before";
-        EXPECT_EQ(GetKeyValue(RegistryRoot::LocalMachine, kPath, "PATH", keyVal), c.expectedFound);
-        EXPECT_EQ(keyVal, c.expectedText);
-        removeKeys();
+    RegistryValue value = std::string("kept");
+    EXPECT_EQ(key.open(RegistryRoot::LocalMachine, kPath, kKeyRead), kRegistryFileNotFound);
+    EXPECT_FALSE(key.isOpen());
+    EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistryFileNotFound);
+    for (const auto& [view, expected] :
+         {std::pair{" /reg:64", "native"}, std::pair{" /reg:32", "wow"}}) {
+        AddValue("HKLM", "Program", "REG_SZ", std::string("\"") + expected + "\"", view);
+        ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kPath, kKeyRead), kRegistrySuccess);
+        EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistrySuccess);
+        EXPECT_EQ(value, RegistryValue(std::string(expected)));
     }
+    RegistryKey moved = std::move(key);
+    EXPECT_FALSE(key.isOpen()); // NOLINT(bugprone-use-after-move): moved-from state is defined
+    moved.close();
+    EXPECT_FALSE(moved.isOpen());
+    EXPECT_EQ(QueryRegistryValue(moved, "Program", value), kRegistryFileNotFound);
 }
 
-TEST_F(GetKeyValueTest, AMissingKeyIsNotFound) {
-    std::string keyVal = "before";
-    EXPECT_FALSE(GetKeyValue(RegistryRoot::LocalMachine, kPath, "PATH", keyVal));
-    EXPECT_EQ(keyVal, "");
+TEST_F(RegistryWindowsTest, GetKeyValueGivesTextNumbersAndFailures) {
+    std::string text = "before";
+    EXPECT_FALSE(GetKeyValue(RegistryRoot::LocalMachine, kPath, "PATH", text)) << "no key";
+    EXPECT_EQ(text, "");
+    const struct {
+        const char* name;
+        const char* type; // nullptr: not written
+        std::string data;
+        bool found;
+        std::string text; // it starts as "before"
+    } cases[] = {
+        {"text", "REG_SZ", "\"abcde\"", true, "abcde"},
+        {"number", "REG_DWORD", "0xffffffff", true, "-1"},
+        {"binary", "REG_BINARY", "0102", true, "before"},
+        {"longest", "REG_SZ", std::string(1023, 'b'), true, std::string(1023, 'b')},
+        {"too long", "REG_SZ", std::string(1024, 'a'), false, ""},
+        {"missing", nullptr, "", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.type != nullptr) {
+            AddValue("HKLM", c.name, c.type, c.data);
+        }
+        text = "before";
+        EXPECT_EQ(GetKeyValue(RegistryRoot::LocalMachine, kPath, c.name, text), c.found);
+        EXPECT_EQ(text, c.text);
+    }
 }
 
 } // namespace
