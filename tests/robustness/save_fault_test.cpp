@@ -21,24 +21,22 @@ namespace fs = std::filesystem;
 using fixtures::TempDir;
 using Names = std::set<std::string>;
 
-// A mission written in several pieces.
+// A mission written in several pieces, read from an archive with a gap, so
+// that a save moves its entries.
 MissionModel LargeMission() {
     fixtures::ArchiveBuilder archive;
-    archive.entry("mpinfo.prd", fixtures::MissionInfo("Large", {"dunes"}));
-    for (const char* name : {"aiv_units1.prd", "aiv_units2.prd"}) {
-        fixtures::ValueStream units;
-        for (int i = 0; i < 15000; ++i) {
-            units.integer(i).real(static_cast<float>(i) / 4);
-        }
-        archive.entry(name, units.bytes());
+    archive.gap(4).entry("mpinfo.prd", fixtures::MissionInfo("Large", {"dunes"}));
+    fixtures::ValueStream units;
+    for (int i = 0; i < 15000; ++i) {
+        units.integer(i).real(static_cast<float>(i) / 4);
     }
-    return ReadMission(archive.standard()).mission;
+    return ReadMission(
+               archive.entry("a.prd", units.bytes()).entry("b.prd", units.bytes()).standard())
+        .mission;
 }
 
-// Another mission already on disk, so that damage to it shows.
-const Bytes kOld = fixtures::ArchiveBuilder()
-                       .entry("mpinfo.prd", fixtures::MissionInfo("Old", {"delta"}))
-                       .standard();
+// What is on disk before the save, so that damage to it shows.
+const Bytes kOld = {'o', 'l', 'd'};
 
 std::string NotSaved(const std::string& path, const std::string& reason) {
     return "Not saved: \"" + path + "\" could not be written (" + reason +
@@ -47,26 +45,21 @@ std::string NotSaved(const std::string& path, const std::string& reason) {
 
 TEST(SaveOnAFailingDisk, AnyFailingWriteLeavesTheMissionOnDisk) {
     const MissionModel mission = LargeMission();
-    TempDir folder;
-    int writes = 0;
-    MissionModel counted = mission;
-    SaveMissionFile(counted, folder.file("counted"), [&writes](int) { return ++writes, 0; });
+    const auto size = SerializeMission(mission).bytes.size();
+    const auto writes = static_cast<int>((size + kWriteChunkSize - 1) / kWriteChunkSize);
     ASSERT_GE(writes, 4);
-    fs::remove(folder.file("counted"));
-    const std::string old = folder.write("readermp01.PBD", kOld);
-    const std::string fresh = folder.file("readermp02.PBD");
+    TempDir folder;
+    const std::string target = folder.write("m.PBD", kOld);
     for (int error : {ENOSPC, EIO}) {
         for (int failing = 1; failing <= writes; ++failing) {
             SCOPED_TRACE(std::string(std::strerror(error)) + " at write " +
                          std::to_string(failing));
-            const auto fail = [failing, error](int n) { return n == failing ? error : 0; };
             MissionModel saving = mission;
-            for (const std::string& target : {old, fresh}) {
-                EXPECT_EQ(SaveMissionFile(saving, target, fail),
-                          Messages{Message{NotSaved(target, std::strerror(error))}});
-            }
-            EXPECT_EQ(folder.read("readermp01.PBD"), kOld);
-            EXPECT_EQ(folder.entries(), Names{"readermp01.PBD"});
+            EXPECT_EQ(
+                SaveMissionFile(saving, target, [&](int n) { return n == failing ? error : 0; }),
+                Messages{Message{NotSaved(target, std::strerror(error))}});
+            EXPECT_EQ(folder.read("m.PBD"), kOld);
+            EXPECT_EQ(folder.entries(), Names{"m.PBD"});
             EXPECT_EQ(saving, mission); // the directory still describes the file opened
         }
     }
@@ -90,39 +83,37 @@ TEST(SaveOnAFailingDisk, FoldersFilesLimitsAndKilledSaves) {
         const char* told; // the reason the mission is not saved; nothing when killed
     };
     const Case cases[] = {
-        {"readermp01.PBD", searchable, writable, nullptr, kSavedMessage},
-        {"readermp01.PBD", P::all | P::sticky_bit, writable, nullptr, kSavedMessage},
-        {"readermp01.PBD", searchable, readable, nullptr,
+        {"m.PBD", searchable, writable, nullptr, kSavedMessage},
+        {"m.PBD", P::all | P::sticky_bit, writable, nullptr, kSavedMessage},
+        {"m.PBD", searchable, readable, nullptr,
          "neither the file nor the folder it is in may be written to"},
-        {"readermp01.PBD", searchable, {}, nullptr, "the folder it is in may not be written to"},
-        {"readermp01.PBD", searchable, writable, [](int n) { return n == 2 ? ENOSPC : 0; },
+        {"m.PBD", searchable, {}, nullptr, "the folder it is in may not be written to"},
+        {"m.PBD", searchable, writable, [](int n) { return n == 2 ? ENOSPC : 0; },
          std::strerror(ENOSPC)},
-        {"readermp01.PBD", P::all, writable,
+        {"m.PBD", P::all, writable,
          [](int) {
              std::signal(SIGXFSZ, SIG_IGN);
              const rlimit limit{100000, 100000};
              return ::setrlimit(RLIMIT_FSIZE, &limit);
          },
          std::strerror(EFBIG)},
-        {"readermp01.PBD", P::all, writable, [](int n) { return n == 3 ? ::raise(SIGKILL) : 0; },
-         ""},
+        {"m.PBD", P::all, writable, [](int n) { return n == 3 ? ::raise(SIGKILL) : 0; }, ""},
         {".", P::all, {}, nullptr, "it is a folder"},
-        {"nowhere/readermp01.PBD", P::all, {}, nullptr, std::strerror(ENOENT)},
+        {"nowhere/m.PBD", P::all, {}, nullptr, std::strerror(ENOENT)},
     };
     const MissionModel mission = LargeMission();
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + ": " + c.told);
+        SCOPED_TRACE(c.told);
         TempDir folder;
-        TempDir work;
         fs::permissions(folder.path(), searchable | P::owner_write);
         fs::create_directory(folder.path() / "in");
         const std::string target = folder.file("in/" + std::string(c.name));
         if (c.file) {
-            folder.write("in/readermp01.PBD", kOld);
+            folder.write("in/m.PBD", kOld);
             fs::permissions(target, *c.file);
         }
         fs::permissions(folder.path() / "in", c.folder);
-        const LimitedRun run = RunLimited(work.path(), [&] {
+        const LimitedRun run = RunLimited(folder.path(), [&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
                 return 2;
             }
@@ -136,10 +127,9 @@ TEST(SaveOnAFailingDisk, FoldersFilesLimitsAndKilledSaves) {
         EXPECT_EQ(run.out, saved || !*c.told ? c.told : NotSaved(target, c.told));
         EXPECT_EQ(run.signal, *c.told ? 0 : SIGKILL);
         if (c.file) {
-            EXPECT_EQ(folder.read("in/readermp01.PBD"),
-                      saved ? SerializeMission(mission).bytes : kOld);
+            EXPECT_EQ(folder.read("in/m.PBD"), saved ? SerializeMission(mission).bytes : kOld);
         }
-        EXPECT_EQ(folder.entries("in"), c.file ? Names{"readermp01.PBD"} : Names{});
+        EXPECT_EQ(folder.entries("in"), c.file ? Names{"m.PBD"} : Names{});
     }
 }
 
