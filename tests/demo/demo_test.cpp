@@ -28,15 +28,12 @@ TEST(DemoInstallation, LeadsTheEditorToMissionsThatOpenShowTheirMapAndSaveUnchan
     ASSERT_TRUE(WriteDemoInstallation(dir.string(), error)) << error;
     ::setenv("WINEPREFIX", (dir / "prefix").c_str(), 1);
     const std::string data = platform::ReadDataDir();
-    ::unsetenv("WINEPREFIX");
     EXPECT_TRUE(std::filesystem::equivalent(data, dir / "pbd")) << data; // through drive Z:
 
-    ASSERT_FALSE(DemoMissionPlans().empty());
     for (const DemoMission& plan : DemoMissionPlans()) {
         SCOPED_TRACE(plan.fileName);
         const RenderResult view = RenderMissionView(data, data + plan.fileName);
-        EXPECT_TRUE(view.ok && view.mapShown);
-        EXPECT_TRUE(view.messages.empty());
+        EXPECT_TRUE(view.ok && view.mapShown && view.messages.empty());
         const MissionLoad load = LoadMissionFile(data + plan.fileName);
         EXPECT_EQ(load.missionName, plan.title);
         EXPECT_EQ(SerializeMission(load.mission).bytes, ReadWholeFile(data + plan.fileName));
