@@ -126,11 +126,10 @@ Bytes Catalogue(const std::string& words) {
 // "rimage.pbd": pictures as large as the game's, so that decoding one more
 // often than needed shows in the time a run takes; "dunes" comes last.
 const std::vector<std::uint16_t> kPixels(640 * 480, 0x1234);
-const Bytes kPictures = fixtures::PictureFile({{"delta", 2, 2, {1, 2, 3, 4}},
-                                               {"northerncape", 640, 480, kPixels},
-                                               {"dunes", 640, 480, kPixels}});
+const Bytes kPictures = fixtures::PictureFile(
+    {{"delta", 1, 1, {0x7FFF}}, {"northerncape", 640, 480, kPixels}, {"dunes", 640, 480, kPixels}});
 constexpr std::size_t kDunesRecord = 24 + 2 * 40;
-constexpr std::size_t kDunesPicture = 24 + 3 * 40 + (16 + 8) + (16 + 2 * 640 * 480);
+constexpr std::size_t kDunesPicture = 24 + 3 * 40 + (16 + 2) + (16 + 2 * 640 * 480);
 const auto kPicturesSize = static_cast<std::int32_t>(kPictures.size());
 
 Bytes Patched(std::size_t at, std::int32_t value, std::size_t width = 4) {
@@ -171,6 +170,8 @@ const Row kRows[] = {
     {kMission, "render data in out", 0, ""},
     {Catalogue(kMaps), "maps in", 0, "", kDunes},
     {kPictures, "picture in dunes out", 0, ""},
+    // The smallest picture, one pixel, found whatever the case of its name.
+    {kPictures, "picture in DELTA out", 0, ""},
 
     // Truncated missions: the last four bytes left are the entry count.
     {{}, "dump in", 1, kAshenTide},
