@@ -35,15 +35,10 @@ protected:
         info.list(3).text("mission").text("db_name").list(2).text("Units");
         info.text("MAP").list(2).text(CleanText(state_.mapCatalogue[0].name));
         first.list(static_cast<std::int32_t>(units.size()));
-        for (const auto& [name, x, z] : units)
-            first.text(name)
-                .list(2)
-                .text("position")
-                .list(5)
-                .text(x)
-                .real(7.0f)
-                .text(z)
-                .integer(45);
+        for (const auto& [name, x, z] : units) {
+            first.text(name).list(2).text("position").list(5);
+            first.text(x).real(7.0f).text(z).integer(45);
+        }
         second.list(1).text("player_9").list(2).text("position").list(5);
         second.real(300.0f).real(0.0f).real(300.0f).integer(0);
         const std::string path = folder_.path().toStdString() + "/readermp99.PBD";
@@ -92,24 +87,17 @@ protected:
 // The unit's open 10 x 10 square: its edges are outside it. Of several units
 // the first wins; a miss keeps the selection.
 TEST_F(EditingTest, HoverPicksTheFirstUnitWhoseOpenBoxHoldsThePointer) {
-    openUnits({{"player_1", "100", "200"},
-               {"Player_2", "300", "50"},
-               {"steal_3", "300", "50"},
-               {"remote4", "300", "50"},
-               {"stealth_5", "300", "50"},
-               {"remote_6", "302", "52"},
-               {"player_7", "", ""}});
+    // Only the first unit entry's units with names of the three kinds are
+    // picked; empty position texts read as 0.
+    const std::vector<Unit> units = {{"player_1", "100", "200"}, {"Player_2", "300", "50"},
+                                     {"steal_3", "300", "50"},   {"remote4", "300", "50"},
+                                     {"stealth_5", "300", "50"}, {"remote_6", "302", "52"},
+                                     {"player_7", "", ""}};
+    openUnits(units);
     const std::tuple<double, double, const char*> cases[] = {
-        {104.9, 200, "player_1"},
-        {105, 200, ""},
-        {95, 200, ""},
-        {95.1, 204.9, "player_1"},
-        {100, 205, ""},
-        {100, 195, ""},
-        {100, 195.5, "player_1"},
-        {301, 51, "stealth_5"},
-        {1, 1, "player_7"}, // empty position texts read as 0
-    };
+        {104.9, 200, "player_1"},  {105, 200, ""},         {95, 200, ""},
+        {95.1, 204.9, "player_1"}, {100, 205, ""},         {100, 195, ""},
+        {100, 195.5, "player_1"},  {301, 51, "stealth_5"}, {1, 1, "player_7"}};
     for (const auto& [x, z, name] : cases) {
         SCOPED_TRACE(testing::Message() << x << ", " << z);
         properties()->clear();
@@ -202,7 +190,7 @@ TEST_F(EditingTest, ChangeButtonsEditTheirRowsThroughTheInputBox) {
     EXPECT_TRUE(paintedNear(38.5, -7, kUnitColour)) << "Z is the second value, not the drawn Z";
 }
 
-TEST_F(EditingTest, NodeShiftDragMovesTheBoxesButNotTheUnit) {
+TEST_F(EditingTest, NodeShiftDragMovesTheBoxesButNotTheUnitUntilAMissionIsOpened) {
     openUnits({{"player_1", "100", "100"}});
     moveTo(100, 100);
     clickMove();
@@ -216,12 +204,7 @@ TEST_F(EditingTest, NodeShiftDragMovesTheBoxesButNotTheUnit) {
     EXPECT_EQ(nodeText(6), "100");
     EXPECT_EQ(state_.viewRect, kUnitView);
     EXPECT_TRUE(paintedNear(115, 80, kSelectedUnitColour));
-}
-
-TEST_F(EditingTest, OpeningAMissionClearsTheSelection) {
-    openUnits({{"player_1", "10", "10"}});
-    moveTo(10, 10);
-    clickMove();
+    // Opening a mission ends move mode and clears the selection.
     openMission(pbd("readermp02.PBD"));
     EXPECT_FALSE(state_.moveMode);
     EXPECT_EQ(button("cmdMove")->text(), "Move");
