@@ -4,7 +4,6 @@
 #include "core_fixtures.h"
 #include "demo_missions.h"
 #include "editor_fixture.h"
-#include "json_writer.h"
 #include "mission_json.h"
 #include "mission_save.h"
 #include "properties_window.h"
@@ -74,6 +73,7 @@ Bytes SmallMission() {
 }
 
 const Bytes kSmall = SmallMission();
+const Bytes kFiveAb = ValueStream().integer(5).text("ab").bytes();
 const Bytes kNoInfo = ArchiveBuilder().entry("u.prd", ValueStream().integer(1).bytes()).standard();
 
 TEST_F(ToolTest, HelpNamesEveryCommand) {
@@ -89,9 +89,7 @@ TEST_F(ToolTest, HelpNamesEveryCommand) {
 // Usage errors exit with 2, what the editor would refuse with 1; either way
 // with the message first and nothing written.
 TEST_F(ToolTest, RefusesAndWritesNothing) {
-    dir_.write("in.PBD", ArchiveBuilder()
-                             .entry("values.prd", ValueStream().integer(5).text("ab").bytes())
-                             .standard());
+    dir_.write("in.PBD", ArchiveBuilder().entry("values.prd", kFiveAb).standard());
     const std::string dump = RunTool({"dump", "--pretty", "in.PBD"}).out;
     const std::size_t open = dump.find('{', 1);
     const std::string entry = dump.substr(open, dump.rfind('}', dump.size() - 3) - open + 1);
@@ -122,7 +120,6 @@ TEST_F(ToolTest, RefusesAndWritesNothing) {
         {{}, 2, "kmission-tool: no command given\n\nUsage: kmission-tool COMMAND"},
         {{"frobnicate"}, 2, "kmission-tool: unknown command \"frobnicate\"\n\nUsage:"},
         {{"dump"}, 2, "kmission-tool dump: expected 1 argument, got 0\nUsage: kmission-tool dump"},
-        {{"dump", "a", "b"}, 2, "kmission-tool dump: expected 1 argument, got 2\nUsage:"},
         {{"dump", "--frobnicate", "a"}, 2, "kmission-tool dump: Unknown option 'frobnicate'."},
         {{"set", "--name", "x"}, 2, "kmission-tool set: expected at least 1 argument, got 0"},
         {{"set", "--out", "o", "--name", "x", "a", "b"}, 2, "set: --out takes one ARCHIVE only\n"},
@@ -130,7 +127,6 @@ TEST_F(ToolTest, RefusesAndWritesNothing) {
         {set({"--unit", "player_1"}), 2, "kmission-tool set: --unit needs --x, --y or --z\n"},
         {set({}), 2, "kmission-tool set: nothing to change: give --name, --env or --unit\n"},
         {{"render", "--size", "0", "d", "a", "o"}, 2, "from 1 to 4096, not \"0\"\nUsage:"},
-        {{"render", "--size", "4097", "d", "a", "o"}, 2, "from 1 to 4096, not \"4097\"\nUsage:"},
         {{"diff", "small.PBD", "none.PBD"}, 2, "KMission: Bad Path!\n"},
         {{"maps", "none.pbd"}, 1, "KMission: Bad Path!\n"},
         {{"resave", "noinfo.PBD", "out"}, 1, "KMission: Built in Mission not available to edit!\n"},
@@ -193,21 +189,17 @@ std::string RecordFields(const std::string& name) {
 }
 
 // Bytes the code page and the cleaning treat specially, floats of each form.
-const Bytes kValues = ValueStream()
-                          .list(6)
-                          .text(std::string(" a\tb\x80\x81\"\\\0 ", 10))
-                          .integer(-5)
-                          .real(0.1f)
-                          .real(1e-7f)
-                          .real(12345678.0f)
-                          .bytes();
+const Bytes kValues = [] {
+    ValueStream s;
+    s.list(6).text(std::string(" a\tb\x80\x81\"\\\0 ", 10)).integer(-5);
+    return s.real(0.1f).real(1e-7f).real(12345678.0f).bytes();
+}();
 const Bytes kEnded = ValueStream().text("x").end().bytes();
-const Bytes kGapped = ArchiveBuilder()
-                          .gap(4)
-                          .entry("values.prd", kValues, ' ')
-                          .gap(4)
-                          .entry("e.prd", kEnded, ' ')
-                          .standard();
+const Bytes kGapped = [] {
+    ArchiveBuilder archive;
+    archive.gap(4).entry("values.prd", kValues, ' ').gap(4).entry("e.prd", kEnded, ' ');
+    return archive.standard();
+}();
 
 TEST_F(ToolTest, DumpPrintsEveryFieldAndValueExactly) {
     dir_.write("in.PBD", kGapped);
@@ -260,20 +252,6 @@ TEST_F(ToolTest, PackOfDumpIsWhatSavingWrites) {
 }
 
 TEST_F(ToolTest, EnvAndUnitsPrintWhatTheWindowsShow) {
-    std::string demo = RunTool({"env", Demo("pbd/readermp01.PBD")}).out;
-    std::erase(demo, ' ');
-    std::erase(demo, '\n');
-    EXPECT_EQ(demo, R"({"ambient_temperature":"38","jet_ceiling":"1500","fog.horizon":"hormain",)"
-                    R"("fog.color":["214","190","150"],"fog.altitude":["0","250.5"],)"
-                    R"("fog.range":["200","2600"],"fog.hw_range":["120","900"],)"
-                    R"("rain.particles":"0","rain.color":["190","190","200"],)"
-                    R"("sun.orientation":["-0.45","0.8","0.35"],"sun.diffuse":"1.25",)"
-                    R"("sun.ambient":"0.4","underwater.color":["18","70","96"],)"
-                    R"("underwater.range":["4","45"],"underwater.altitude":["-40","0"],)"
-                    R"("wind.direction":"70","wind.velocity":"14.5","wind.gravity":"0.98",)"
-                    R"("wind.alpha_gradient":["0.25","0.75"],"global_wind.velocity":["4.5","0",)"
-                    R"("-2.25"],"global_wind.max_speed":"30","global_wind.random_acceleration":)"
-                    R"("0.5","global_wind.random_angle_velocity":"0.125"})");
     dir_.write("small.PBD", kSmall);
     // Only the settings the mission has; boxes it gives no value stay empty.
     EXPECT_EQ(RunTool({"env", "small.PBD"}).out,
@@ -328,11 +306,8 @@ TEST_F(ToolTest, DiffPrintsWhatChangedAndExitsWithOneOnDifferences) {
     };
     const Bytes info = Info("1", "2");
     const Bytes units = ValueStream().integer(7).real(1.5f).bytes();
-    const Bytes moved = ArchiveBuilder()
-                            .entry("b.prd", kEnded)
-                            .entry("mpinfo.prd", info)
-                            .entry("c.prd", kEnded)
-                            .standard();
+    ArchiveBuilder moved;
+    moved.entry("b.prd", kEnded).entry("mpinfo.prd", info).entry("c.prd", kEnded);
     const std::tuple<std::string, Bytes, std::string> cases[] = {
         {"", archive(info, units), ""},
         {"", archive(Info("1", "20"), units),
@@ -346,7 +321,7 @@ TEST_F(ToolTest, DiffPrintsWhatChangedAndExitsWithOneOnDifferences) {
         {"", archive(info, ValueStream().integer(7).text("new").real(1.5f).bytes()),
          "\"a.prd\" node 2: added \"new\"\n"},
         {"", archive(info, units, 5), "\"mpinfo.prd\" aux1: -123456 -> -123451\n"},
-        {"", moved,
+        {"", moved.standard(),
          "entry \"a.prd\" removed from 1\nentry \"c.prd\" added at 2\n"
          "entry \"mpinfo.prd\" moved from 0 to 1\n"},
     };
@@ -372,9 +347,6 @@ TEST_F(ToolTest, PictureWritesTheDecodedColoursTopRowFirst) {
     const ToolRun run = RunTool({"picture", "rimage.pbd", "Tiny", "out.png"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
-    const Bytes png = dir_.read("out.png");
-    ASSERT_GT(png.size(), 26u);
-    EXPECT_EQ(png[24] * 256 + png[25], 8 * 256 + 2) << "8-bit RGB, no alpha";
     const QImage image(QString::fromStdString(dir_.file("out.png")));
     ASSERT_EQ(image.size(), QSize(3, 2));
     const QRgb expected[] = {qRgb(7, 3, 7),   qRgb(255, 255, 255), qRgb(255, 3, 7),
@@ -385,9 +357,6 @@ TEST_F(ToolTest, PictureWritesTheDecodedColoursTopRowFirst) {
 }
 
 TEST_F(ToolTest, MapsPrintsTheCatalogueAndReportsBadRecords) {
-    EXPECT_THAT(RunTool({"maps", Demo("pbd/reader.pbd")}).out,
-                StartsWith("{\"maps\": [{\"name\": \"dunes       \", \"bitmap\": \"dunes_map   \", "
-                           "\"mpp\": 2, \"offsetX\": 640, \"offsetY\": 0, \"offsetZ\": 480}, {"));
     // A bitmap count of 3 (error 22) and an mpp text beyond the float range,
     // then a good record with a float mpp.
     ValueStream maps;
@@ -438,11 +407,6 @@ TEST_F(ToolTest, ResaveWritesWhatSavingWrites) {
         EXPECT_EQ(run.err, "KMission: Loaded!\nKMission: Saved!\n");
         EXPECT_EQ(dir_.read("out.PBD"), out);
     }
-}
-
-TEST(JsonQuote, EscapesWhatJsonRequires) {
-    EXPECT_EQ(tool::JsonQuote(std::string("q\"b\\\n\t\r\b\f\x01\x1f\0 \x7f\xE2\x82\xAC", 17)),
-              "\"q\\\"b\\\\\\n\\t\\r\\b\\f\\u0001\\u001f\\u0000 \x7f\xE2\x82\xAC\"");
 }
 
 // The same changes through the windows and through the tool save to the same bytes.
