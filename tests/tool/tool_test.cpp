@@ -189,11 +189,19 @@ std::string RecordFields(const std::string& name) {
            "\", \"aux2\": -2, \"aux3\": 3, \"aux4\": 31420, \"aux5\": -32768";
 }
 
-// Bytes the code page and the cleaning treat specially, floats of each form.
+// Floats of each text form, at the bounds of the plain form and next to
+// powers of ten, each of whose texts reads back as the same float.
+const Bytes kFloats = [] {
+    ValueStream s;
+    s.real(0.1f).real(1e-7f).real(12345680.0f).real(-0.0f).real(1e-45f).real(3.402823e38f);
+    s.real(0.0001f).real(0.00001f).real(1234567.0f).real(-1e28f).real(1e-38f).real(1e6f);
+    return s.real(0.001f).realBits(0xFF800000).realBits(0xFFC00000).bytes();
+}();
+// Bytes the code page and the cleaning treat specially, then the floats.
 const Bytes kValues = [] {
     ValueStream s;
     s.list(6).text(std::string(" a\tb\x80\x81\"\\\0 ", 10)).integer(-5);
-    return s.real(0.1f).real(1e-7f).real(12345678.0f).bytes();
+    return s.raw(kFloats).bytes();
 }();
 const Bytes kEnded = ValueStream().text("x").end().bytes();
 const Bytes kGapped = [] {
@@ -212,7 +220,11 @@ TEST_F(ToolTest, DumpPrintsEveryFieldAndValueExactly) {
                   std::to_string(kValues.size()) + RecordFields("values.prd") +
                   ", \"nodes\": [[4, -1, \"6\"], [3, 10, \"ab\xE2\x82\xAC\xC2\x81\\\"\\\\\"], "
                   "[1, -1, \"-5\"], [2, -1, \"0.1\"], [2, -1, \"1E-07\"], "
-                  "[2, -1, \"1.234568E+07\"]]}, {\"name\": \"e.prd\", \"offset\": " +
+                  "[2, -1, \"1.234568E+07\"], [2, -1, \"-0\"], [2, -1, \"1.401298E-45\"], "
+                  "[2, -1, \"3.402823E+38\"], [2, -1, \"0.0001\"], [2, -1, \"1E-05\"], "
+                  "[2, -1, \"1234567\"], [2, -1, \"-1E+28\"], [2, -1, \"1E-38\"], "
+                  "[2, -1, \"1000000\"], [2, -1, \"0.001\"], [2, -1, \"-INF\"], "
+                  "[2, -1, \"-NAN\"]]}, {\"name\": \"e.prd\", \"offset\": " +
                   std::to_string(kValues.size() + 8) +
                   ", \"size\": " + std::to_string(kEnded.size()) + RecordFields("e.prd") +
                   ", \"nodes\": [[3, 1, \"x\"]]}]}\n");
@@ -411,7 +423,10 @@ TEST_F(ToolTest, ResaveWritesWhatSavingWrites) {
     ArchiveBuilder saved;
     saved.entry("mpinfo.prd", info("mission", 0.1234568f).bytes(), ' ')
         .entry("units.prd", units, ' ');
-    std::vector<std::pair<Bytes, Bytes>> cases{{gapped.standardWithCount(2, 7), saved.standard()}};
+    // Each float's text reads back as the same float.
+    const Bytes floats = ArchiveBuilder().entry("mpinfo.prd", kFloats, ' ').standard();
+    std::vector<std::pair<Bytes, Bytes>> cases{{gapped.standardWithCount(2, 7), saved.standard()},
+                                               {floats, floats}};
     for (const demo::DemoMission& mission : demo::DemoMissionPlans()) {
         const Bytes demo = BytesOf(ReadText(Demo("pbd/" + mission.fileName)));
         cases.emplace_back(demo, demo); // every demo mission byte for byte
