@@ -15,7 +15,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFI
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
 # Only what the package holds and the tests of the package.
 cmake --build "$build" --target kmission kmission-tool kmission_desktop_files \
-    package_contents_test thumbnailer_test
+    package_test
 rm -f "$build"/deb/*.deb
 (cd "$build" && cpack -G DEB)
 deb=$(ls "$build"/deb/kmission_*.deb)

@@ -1,6 +1,7 @@
 #pragma once
 
-// Running the packaged programs as a user or a file manager runs them.
+// Running the programs of this build or of the package as a user, a file
+// manager or a script runs them.
 
 #include <QFile>
 #include <QProcess>
@@ -15,68 +16,42 @@ struct ProcessResult {
     QString err;
 };
 
+// Standard input is the file `inputFile` when given.
 inline ProcessResult
 RunProgram(const QString& program, const QStringList& arguments,
-           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+           const QString& inputFile = {}) {
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (!inputFile.isEmpty()) {
+        process.setStandardInputFile(inputFile);
+    }
     process.start(program, arguments);
-    ProcessResult run;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
         process.kill();
         process.waitForFinished();
-        run.err = program + " did not finish: " + process.errorString();
-        return run;
+        return {-1, {}, program + " did not finish: " + process.errorString()};
     }
-    run.exitCode = process.exitCode();
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
-// Runs a thumbnailer the way a file manager does: the Exec line of the
-// .thumbnailer file with %s, %i and %o replaced by quoted values, through the
-// shell syntax the line is written in. The programs it names are found on the
-// PATH of `environment`.
+// Runs a thumbnailer as a file manager does: the Exec line of the .thumbnailer
+// file with %s, %i and %o replaced by quoted values, through the shell, for a
+// user who has `binFolder` first on the PATH.
 inline ProcessResult RunThumbnailer(const QString& thumbnailerFile, int size, const QString& input,
-                                    const QString& output, const QProcessEnvironment& environment) {
+                                    const QString& output, const QString& binFolder) {
     QFile file(thumbnailerFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!file.open(QIODevice::ReadOnly)) {
         return {-1, {}, "cannot read " + thumbnailerFile};
     }
-    QString exec;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
-        if (line.startsWith("Exec=")) {
-            exec = line.mid(5);
-        }
-    }
+    QString exec = QString::fromUtf8(file.readAll()).section("\nExec=", 1).section('\n', 0, 0);
     const auto quoted = [](QString text) { return "'" + text.replace("'", "'\\''") + "'"; };
-    QString command;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        if (exec[i] != '%' || i + 1 == exec.size()) {
-            command += exec[i];
-            continue;
-        }
-        const QChar code = exec[++i];
-        if (code == 's') {
-            command += QString::number(size);
-        } else if (code == 'i') {
-            command += quoted(input);
-        } else if (code == 'o') {
-            command += quoted(output);
-        } else {
-            command += code == '%' ? QString("%") : QString("%") + code;
-        }
-    }
-    return RunProgram("/bin/sh", {"-c", command}, environment);
-}
-
-// The environment of a user who has `binFolder` first on the PATH.
-inline QProcessEnvironment WithProgramsFrom(const QString& binFolder) {
+    exec.replace("%s", QString::number(size)).replace("%i", quoted(input));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PATH", binFolder + ":" + environment.value("PATH"));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
-    return environment;
+    return RunProgram("/bin/sh", {"-c", exec.replace("%o", quoted(output))}, environment);
 }
 
 } // namespace kmission::test
