@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 #include <optional>
+#include <tuple>
 
 namespace kmission::test {
 namespace {
@@ -34,78 +35,66 @@ WriteFaultInjector FailAt(int write, int error) {
 // (sticky, as /tmp) lets no other user's file be replaced: a mission the user
 // may write is then written in place. The mission, read from an archive with
 // a gap, is written in several pieces; only a save that happened moves its
-// entries in memory.
+// entries in memory. A case: the target's name in its folder, the folder's
+// mode, the mode of the old file there (if any), the fault, and the reason
+// the user is told (nothing when killed).
 TEST(SaveOnAFailingDisk, TellsWhyAndLeavesTheFileOnDiskAsItWas) {
     using P = fs::perms;
-    constexpr P readable = P::owner_read | P::group_read | P::others_read;
-    constexpr P searchable = readable | P::owner_exec | P::group_exec | P::others_exec;
-    constexpr P writable = readable | P::owner_write | P::group_write | P::others_write;
-    struct Case {
-        const char* name; // of the target in its folder
-        P folder;
-        std::optional<P> file; // the old file there, if any
-        WriteFaultInjector fault;
-        std::string told; // the reason it is not saved; nothing when killed
-    };
+    using Case = std::tuple<const char*, P, std::optional<P>, WriteFaultInjector, std::string>;
     std::vector<Case> cases = {
-        {"m.PBD", searchable, writable, nullptr, kSavedMessage},
-        {"m.PBD", P::all | P::sticky_bit, writable, nullptr, kSavedMessage},
-        {"m.PBD", searchable, readable, nullptr,
+        {"m.PBD", P{0555}, P{0666}, nullptr, kSavedMessage},
+        {"m.PBD", P{01777}, P{0666}, nullptr, kSavedMessage},
+        {"m.PBD", P{0555}, P{0444}, nullptr,
          "neither the file nor the folder it is in may be written to"},
-        {"m.PBD", searchable, std::nullopt, nullptr, "the folder it is in may not be written to"},
-        {"m.PBD", searchable, writable, FailAt(2, EIO), std::strerror(EIO)},
-        {"m.PBD", P::all, writable, [](int) { return ::setrlimit(RLIMIT_FSIZE, &kSmallFiles); },
+        {"m.PBD", P{0555}, std::nullopt, nullptr, "the folder it is in may not be written to"},
+        {"m.PBD", P{0555}, P{0666}, FailAt(2, EIO), std::strerror(EIO)},
+        {"m.PBD", P{0777}, P{0666}, [](int) { return ::setrlimit(RLIMIT_FSIZE, &kSmallFiles); },
          std::strerror(EFBIG)},
-        {"m.PBD", P::all, writable, [](int n) { return n == 3 ? ::raise(SIGKILL) : 0; }, ""},
-        {".", P::all, std::nullopt, nullptr, "it is a folder"},
-        {"nowhere/m.PBD", P::all, std::nullopt, nullptr, std::strerror(ENOENT)},
+        {"m.PBD", P{0777}, P{0666}, [](int n) { return n == 3 ? ::raise(SIGKILL) : 0; }, ""},
+        {".", P{0777}, std::nullopt, nullptr, "it is a folder"},
+        {"nowhere/m.PBD", P{0777}, std::nullopt, nullptr, std::strerror(ENOENT)},
     };
-    const Bytes units = fixtures::ValueStream().text(std::string(3 * kWriteChunkSize, 'u')).bytes();
-    const MissionModel mission =
-        ReadMission(fixtures::ArchiveBuilder()
-                        .gap(4)
-                        .entry("mpinfo.prd", fixtures::MissionInfo("Large", {"dunes"}))
-                        .entry("a.prd", units)
-                        .standard())
-            .mission;
+    fixtures::ArchiveBuilder archive;
+    archive.gap(4).entry("mpinfo.prd",
+                         fixtures::MissionInfo(std::string(3 * kWriteChunkSize, 'u'), {}));
+    const MissionModel mission = ReadMission(archive.standard()).mission;
     const Bytes saved = SerializeMission(mission).bytes;
-    for (std::size_t failing = 1; failing <= saved.size() / kWriteChunkSize + 1; ++failing) {
-        cases.push_back({"m.PBD", P::all, writable, FailAt(static_cast<int>(failing), ENOSPC),
-                         std::strerror(ENOSPC)});
+    for (std::size_t write = 1; write <= saved.size() / kWriteChunkSize + 1; ++write) {
+        cases.emplace_back("m.PBD", P{0777}, P{0666}, FailAt(static_cast<int>(write), ENOSPC),
+                           std::strerror(ENOSPC));
     }
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.told);
+    for (const auto& [name, folderMode, fileMode, fault, told] : cases) {
+        SCOPED_TRACE(told);
         fixtures::TempDir folder;
-        fs::permissions(folder.path(), searchable | P::owner_write);
+        fs::permissions(folder.path(), P{0755});
         fs::create_directory(folder.path() / "in");
-        const std::string target = folder.file("in/" + std::string(c.name));
-        if (c.file) {
+        const std::string target = folder.file("in/" + std::string(name));
+        if (fileMode) {
             folder.write("in/m.PBD", kOld);
-            fs::permissions(target, *c.file);
+            fs::permissions(target, *fileMode);
         }
-        fs::permissions(folder.path() / "in", c.folder);
+        fs::permissions(folder.path() / "in", folderMode);
         const LimitedRun run = RunLimited(folder.path(), [&] {
             std::signal(SIGXFSZ, SIG_IGN);
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
                 return 2;
             }
             MissionModel saving = mission;
-            const Messages told = SaveMissionFile(saving, target, c.fault);
-            std::printf("%s%s", told.size() == 1 ? told[0].text.c_str() : "?",
+            const Messages messages = SaveMissionFile(saving, target, fault);
+            std::printf("%s%s", messages.size() == 1 ? messages[0].text.c_str() : "?",
                         saving == mission ? "" : " (moved)");
             return 0;
         });
         fs::permissions(folder.path() / "in", P::owner_all);
-        const bool done = c.told == kSavedMessage;
-        const std::string notSaved = "Not saved: \"" + target + "\" could not be written (" +
-                                     c.told + "). The file on disk was left as it was.";
-        EXPECT_EQ(run.out, done ? "Saved! (moved)" : c.told.empty() ? "" : notSaved);
-        EXPECT_EQ(run.signal, c.told.empty() ? SIGKILL : 0);
-        if (c.file) {
+        const bool done = told == kSavedMessage;
+        const std::string notSaved = "Not saved: \"" + target + "\" could not be written (" + told +
+                                     "). The file on disk was left as it was.";
+        EXPECT_EQ(run.out, done ? "Saved! (moved)" : told.empty() ? "" : notSaved);
+        EXPECT_EQ(run.signal, told.empty() ? SIGKILL : 0);
+        if (fileMode) {
             EXPECT_EQ(folder.read("in/m.PBD"), done ? saved : kOld);
         }
-        EXPECT_EQ(folder.entries("in"),
-                  c.file ? std::set<std::string>{"m.PBD"} : std::set<std::string>{});
+        EXPECT_EQ(folder.entries("in").size(), fileMode ? 1U : 0U); // no temporary file left
     }
 }
 
