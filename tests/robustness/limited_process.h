@@ -18,8 +18,7 @@
 namespace kmission::test {
 
 struct LimitedRun {
-    int exitCode = -1; // -1: it ended by a signal
-    int signal = 0;    // the signal that ended it; SIGALRM at the time limit
+    int exitCode; // minus the signal that ended it (-SIGALRM at the time limit); -1000: not run
     std::string out;
     std::string err;
 };
@@ -59,9 +58,8 @@ template <typename Body> LimitedRun RunLimited(const std::filesystem::path& work
     }
     int status = 0;
     const bool ended = pid > 0 && ::waitpid(pid, &status, 0) == pid;
-    return {ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-            ended && WIFSIGNALED(status) ? WTERMSIG(status) : 0, FileText(workDir / "stdout"),
-            FileText(workDir / "stderr")};
+    const int code = !ended ? -1000 : WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    return {code, FileText(workDir / "stdout"), FileText(workDir / "stderr")};
 }
 
 } // namespace kmission::test
