@@ -175,6 +175,7 @@ class BadInput : public testing::TestWithParam<Row> {};
 
 TEST_P(BadInput, EndsInItsMessageWithinTheLimits) {
     const Row& row = GetParam();
+    SCOPED_TRACE(row.command + ": " + row.err);
     fixtures::TempDir folder;
     std::filesystem::create_directory(folder.path() / "data");
     folder.write("data/reader.pbd", Reader(kMaps).standard());
@@ -188,7 +189,7 @@ TEST_P(BadInput, EndsInItsMessageWithinTheLimits) {
         });
     };
     const LimitedRun run = tool(row.command);
-    EXPECT_EQ(run.exitCode, row.exitCode) << row.command << " (-14: SIGALRM, the time limit)";
+    EXPECT_EQ(run.exitCode, row.exitCode) << "-14: SIGALRM, the time limit";
     EXPECT_EQ(run.err.empty(), row.err.empty()) << run.err;
     EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
     const bool saved = row.command.starts_with("resave") && row.exitCode == 0;
