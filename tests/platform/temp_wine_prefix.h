@@ -2,8 +2,7 @@
 
 // The one builder of Wine registries and prefixes for the platform tests:
 // registry file texts, and off Windows prefixes and homes in fresh temporary
-// folders, made current through the environment for the object's lifetime
-// (every variable changed is put back).
+// folders, made current through the environment for the object's lifetime.
 
 #include <string>
 #include <string_view>
@@ -13,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <utility>
 
 #include <QTemporaryDir>
 #endif
@@ -34,32 +32,15 @@ inline std::string GameKeyWith(std::string_view lines) {
 
 #ifndef _WIN32
 
-// Puts $HOME and $WINEPREFIX back as they were when it is destroyed.
-class SavedEnvironment {
-public:
-    SavedEnvironment() {
-        for (auto& [name, value] : saved_) {
-            if (const char* now = std::getenv(name)) {
-                value = now;
-            }
-        }
-    }
-    ~SavedEnvironment() {
-        for (const auto& [name, value] : saved_) {
-            value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-        }
-    }
-    SavedEnvironment(const SavedEnvironment&) = delete;
-    SavedEnvironment& operator=(const SavedEnvironment&) = delete;
-
-private:
-    std::pair<const char*, std::optional<std::string>> saved_[2] = {{"HOME", {}},
-                                                                    {"WINEPREFIX", {}}};
-};
-
-// A fresh temporary folder, removed with its contents.
+// A fresh temporary folder, removed with its contents; $HOME and $WINEPREFIX
+// are put back as they were when it goes.
 class TempFolder {
 public:
+    ~TempFolder() {
+        Restore("HOME", home_);
+        Restore("WINEPREFIX", prefix_);
+    }
+
     std::filesystem::path path() const { return dir_.path().toStdString(); }
 
     // A file holding `text` at `relative`, with its folders.
@@ -71,8 +52,17 @@ public:
     }
 
 private:
+    static std::optional<std::string> Saved(const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    }
+    static void Restore(const char* name, const std::optional<std::string>& value) {
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    }
+
     QTemporaryDir dir_;
-    SavedEnvironment environment_;
+    std::optional<std::string> home_ = Saved("HOME");
+    std::optional<std::string> prefix_ = Saved("WINEPREFIX");
 };
 
 // A Wine prefix, the current one through $WINEPREFIX.

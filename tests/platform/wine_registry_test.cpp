@@ -17,6 +17,7 @@ const WineRegistryValue* Find(const std::optional<WineRegistryKey>& key, std::st
     return key ? key->find(name) : nullptr;
 }
 
+// Escapes give UTF-16 units; surrogates pair only when high is followed by low.
 TEST(WineRegistryTest, TextUndoesWineEscapesAndPairsSurrogates) {
     const std::string fffd = "\xEF\xBF\xBD";
     const struct {
@@ -24,12 +25,10 @@ TEST(WineRegistryTest, TextUndoesWineEscapesAndPairsSurrogates) {
         std::string unicode;  // UTF-8
         std::string ansi;     // windows-1252 without the zero; empty: not checked
     } cases[] = {
-        {"C:\\\\K 3\\\\ \\\"hi\\\"", "C:\\K 3\\ \"hi\"", "C:\\K 3\\ \"hi\""},
-        {"\\a\\b\\e\\f\\n\\r\\t\\v", "\a\b\x1B\f\n\r\t\v", ""},
+        {"C:\\\\ \\\"\\a\\b\\e\\f\\n\\r\\t\\v", "C:\\ \"\a\b\x1B\f\n\r\t\v",
+         "C:\\ \"\a\b\x1B\f\n\r\t\v"},
         {"\\1011\\18\\0z\\176\\7x", std::string("A1\x01\x38\0z~\x07x", 9), ""},
-        {"\\x00411\\xz\\q", "A1xzq", ""},
-        {"caf\\xe9 \\x20ac", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
-        {"caf\xC3\xA9", "caf\xC3\xA9", "caf\xE9"},
+        {"\\x00411\\xz\\q caf\xC3\xA9", "A1xzq caf\xC3\xA9", "A1xzq caf\xE9"},
         {"\\x7f\\x80\\x7ff\\x800\\xffff\\xe000",
          "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xEE\x80\x80", ""},
         {"\\xd83d\\xde00!", "\xF0\x9F\x98\x80!", "?!"},
@@ -55,11 +54,10 @@ TEST(WineRegistryTest, OtherFormsKeepTypeAndBytesAndMalformedLinesAreSkipped) {
     const struct {
         std::string line;
         std::uint32_t type; // 0: the line is skipped
-        std::string data;
+        std::string data = {};
         std::string unicode = {};
     } cases[] = {
         {"\"V\"=dword:09afAF00", 4, std::string("\x00\xAF\xAF\x09", 4)},
-        {"\"V\"=dword:ffffffff", 4, "\xFF\xFF\xFF\xFF"},
         {"@=str(2):\"%S%\\\\x\"", 2, std::string("%S%\\x\0", 6), "%S%\\x"},
         {"\"V\"=hex: 01 , 02,ff,", 3, "\x01\x02\xFF"},
         {"\"V\"=hex:", 3, ""},
@@ -70,16 +68,15 @@ TEST(WineRegistryTest, OtherFormsKeepTypeAndBytesAndMalformedLinesAreSkipped) {
          std::string("A\0B\0", 4)},
         {"\"V\"=hex(2):41,00,42", 2, "A", "A"},
         {"\"V\"=hex:01,02,\\\n  03,\\\n  04", 3, "\x01\x02\x03\x04"},
-        {"\"V\"=\"C:\\\\Game", 0, ""},
-        {"\"V\"\"x\"", 0, ""},
-        {"\"V\"=dword:000000001", 0, ""},
-        {"\"V\"=dword:", 0, ""},
-        {"\"V\"=dword:0000000g", 0, ""},
-        {"\"V\"=hex:01,0g", 0, ""},
-        {"\"V\"=hex:01 02", 0, ""},
-        {"\"V\"=hex(:01", 0, ""},
-        {"\"V\"=str():\"x\"", 0, ""},
-        {"\"V\"=qword:1", 0, ""},
+        {"\"V\"=\"C:\\\\Game", 0},
+        {"\"V\"\"x\"", 0},
+        {"\"V\"=dword:000000001", 0},
+        {"\"V\"=dword:", 0},
+        {"\"V\"=dword:0000000g", 0},
+        {"\"V\"=hex:01,0g", 0},
+        {"\"V\"=hex:01 02", 0},
+        {"\"V\"=str():\"x\"", 0},
+        {"\"V\"=qword:1", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -138,7 +135,6 @@ TEST(WineRegistryTest, KeysAreFoundByNameInThe32BitViewFirst) {
         {"software\\BRINTELL", "Software\\Brintell"},
         {"", ""},
         {"Software\\Brint", nullptr},
-        {"Software\\Brintell\\Korvane 4", nullptr},
         {"Software\\A", "Software\\Wow6432Node\\A", "32"},
         {"software\\Only32", "Software\\Wow6432Node\\Only32"},
         {"System\\X", nullptr},
@@ -157,18 +153,12 @@ TEST(WineRegistryTest, KeysAreFoundByNameInThe32BitViewFirst) {
             }
         }
     }
-}
-
-TEST(WineRegistryTest, OnlyWineRegistryFilesOfVersion2HaveKeys) {
-    for (const std::string header : {"REGEDIT4", "WINE REGISTRY Version 1", ""}) {
-        SCOPED_TRACE(header);
-        EXPECT_FALSE(FindWineRegistryKey(header + "\n[Software\\\\A] 1\n", "Software\\A"));
-    }
-    const std::string windowsLines =
-        "WINE REGISTRY Version 2\r\n[Software\\\\A] 1\r\n\"V\"=\"x\"\r\n";
-    const auto* value = Find(ReadWineRegistryKey(windowsLines, "Software\\A"), "V");
-    ASSERT_NE(value, nullptr);
-    EXPECT_EQ(value->unicode, "x");
+    EXPECT_FALSE(
+        FindWineRegistryKey("WINE REGISTRY Version 1\n[Software\\\\A] 1\n", "Software\\A"));
+    const auto* crlf =
+        Find(ReadWineRegistryKey("WINE REGISTRY Version 2\r\n[A] 1\r\n\"V\"=\"x\"\r\n", "A"), "V");
+    ASSERT_NE(crlf, nullptr);
+    EXPECT_EQ(crlf->unicode, "x");
 }
 
 } // namespace
