@@ -73,17 +73,14 @@ public:
         std::filesystem::create_directories(path() / "dosdevices");
     }
 
-    // A folder of the prefix linked as drive `letter` (lower case), the way
-    // Wine links "c:" to "drive_c".
-    std::filesystem::path makeDrive(char letter, const std::string& folder) const {
-        std::filesystem::create_directories(path() / folder);
-        linkDrive(letter, path() / folder);
-        return path() / folder;
-    }
-
-    void linkDrive(char letter, const std::filesystem::path& target) const {
+    // A folder of the prefix (or any folder, given absolute) linked as drive
+    // `letter` (lower case), the way Wine links "c:" to "drive_c".
+    std::filesystem::path makeDrive(char letter, const std::filesystem::path& folder) const {
+        const std::filesystem::path target = path() / folder;
+        std::filesystem::create_directories(target);
         std::filesystem::create_directory_symlink(target, path() / "dosdevices" /
                                                               (std::string(1, letter) + ":"));
+        return target;
     }
 };
 
