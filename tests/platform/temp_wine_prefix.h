@@ -37,8 +37,9 @@ inline std::string GameKeyWith(std::string_view lines) {
 class TempFolder {
 public:
     ~TempFolder() {
-        Restore("HOME", home_);
-        Restore("WINEPREFIX", prefix_);
+        for (const auto& [name, value] : saved_) {
+            value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+        }
     }
 
     std::filesystem::path path() const { return dir_.path().toStdString(); }
@@ -52,17 +53,14 @@ public:
     }
 
 private:
-    static std::optional<std::string> Saved(const char* name) {
+    static std::optional<std::string> Get(const char* name) {
         const char* value = std::getenv(name);
         return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
     }
-    static void Restore(const char* name, const std::optional<std::string>& value) {
-        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    }
 
     QTemporaryDir dir_;
-    std::optional<std::string> home_ = Saved("HOME");
-    std::optional<std::string> prefix_ = Saved("WINEPREFIX");
+    const std::pair<const char*, std::optional<std::string>> saved_[2] = {
+        {"HOME", Get("HOME")}, {"WINEPREFIX", Get("WINEPREFIX")}};
 };
 
 // A Wine prefix, the current one through $WINEPREFIX.

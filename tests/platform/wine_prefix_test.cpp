@@ -23,50 +23,17 @@ using test::TempWinePrefix;
 
 constexpr const char* kGameKey = "Software\\Brintell\\Korvane 3\\1.0";
 
-// Both readers of one value: QueryRegistryValue into a value that starts as
-// "before", GetKeyValue into text that starts as "before" (a 1024-byte buffer).
-TEST(RegistryTest, QueryRegistryValueAndGetKeyValueTakeTextAndNumbersOnly) {
-    TempWinePrefix prefix;
-    const std::string longest(1023, 'b');
-    prefix.makeFile("system.reg", GameKeyWith("\"Text\"=\"C:\\\\\"\n\"Empty\"=hex(1):\n"
-                                              "\"Neg\"=dword:fffffffe\n"
-                                              "\"Long\"=hex(4):01,01,01,01,01,01,01,01\n"
-                                              "\"Expand\"=str(2):\"%x%\"\n\"Longest\"=\"" +
-                                              longest + "\"\n\"TooLong\"=\"" + longest + "b\""));
-    const RegistryValue before = std::string("before");
-    const std::tuple<const char*, std::int32_t, RegistryValue, bool, std::string> cases[] = {
-        // value, QueryRegistryValue's result and value, GetKeyValue's result and text
-        {"Text", kRegistrySuccess, std::string("C:\\"), true, "C:\\"},
-        {"Empty", kRegistrySuccess, std::string(), true, ""},
-        {"Neg", kRegistrySuccess, std::int32_t{-2}, true, "-2"},
-        {"Long", kRegistryMoreData, before, true, "16843009"},
-        {"Expand", -1, before, true, "before"},
-        {"Longest", kRegistrySuccess, longest, true, longest},
-        {"TooLong", kRegistrySuccess, longest + "b", false, ""},
-        {"Missing", kRegistryFileNotFound, before, false, ""},
-    };
-    RegistryKey key;
-    ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistrySuccess);
-    for (const auto& [name, result, value, found, text] : cases) {
-        SCOPED_TRACE(name);
-        RegistryValue read = before;
-        EXPECT_EQ(QueryRegistryValue(key, name, read), result);
-        EXPECT_EQ(read, value);
-        std::string got = "before";
-        EXPECT_EQ(GetKeyValue(RegistryRoot::LocalMachine, kGameKey, name, got), found);
-        EXPECT_EQ(got, text);
-    }
-    std::string text = "before";
-    EXPECT_FALSE(GetKeyValue(RegistryRoot::CurrentUser, kGameKey, "Text", text)) << "no key";
-    EXPECT_EQ(text, "");
-}
-
-TEST(RegistryTest, KeysReadThePrefixFilesAfreshAndTheDataDirFollowsTheGamesFolder) {
+// The prefix's files are read afresh on every call. QueryRegistryValue's value
+// and GetKeyValue's text (read into 1024 bytes) start as "before".
+TEST(RegistryTest, KeysReadThePrefixFilesAfreshAndTakeTextAndNumbersOnly) {
     TempWinePrefix prefix;
     RegistryKey key;
     EXPECT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistryFileNotFound);
     EXPECT_FALSE(key.isOpen());
     EXPECT_EQ(ReadDataDir(), kFallbackDataDir);
+    std::string text = "before";
+    EXPECT_FALSE(GetKeyValue(RegistryRoot::LocalMachine, kGameKey, "Text", text)) << "no key";
+    EXPECT_EQ(text, "");
     const std::pair<std::string, std::string> folders[] = {
         // the game's key, the data folder
         {"\"Version\"=\"1.0\"", kFallbackDataDir},
@@ -79,6 +46,33 @@ TEST(RegistryTest, KeysReadThePrefixFilesAfreshAndTheDataDirFollowsTheGamesFolde
         EXPECT_EQ(ReadDataDir(), dataDir) << line;
     }
 
+    const std::string longest(1023, 'b');
+    prefix.makeFile("system.reg", GameKeyWith("\"Text\"=\"C:\\\\\"\n\"Empty\"=hex(1):\n"
+                                              "\"Neg\"=dword:fffffffe\n"
+                                              "\"Expand\"=str(2):\"%x%\"\n\"Longest\"=\"" +
+                                              longest + "\"\n\"TooLong\"=\"" + longest + "b\""));
+    const RegistryValue before = std::string("before");
+    const std::tuple<const char*, std::int32_t, RegistryValue, bool, std::string> cases[] = {
+        // value, QueryRegistryValue's result and value, GetKeyValue's result and text
+        {"Text", kRegistrySuccess, std::string("C:\\"), true, "C:\\"},
+        {"Empty", kRegistrySuccess, std::string(), true, ""},
+        {"Neg", kRegistrySuccess, std::int32_t{-2}, true, "-2"},
+        {"Expand", -1, before, true, "before"},
+        {"Longest", kRegistrySuccess, longest, true, longest},
+        {"TooLong", kRegistrySuccess, longest + "b", false, ""},
+        {"Missing", kRegistryFileNotFound, before, false, ""},
+    };
+    ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistrySuccess);
+    for (const auto& [name, result, value, found, expected] : cases) {
+        SCOPED_TRACE(name);
+        RegistryValue read = before;
+        EXPECT_EQ(QueryRegistryValue(key, name, read), result);
+        EXPECT_EQ(read, value);
+        text = "before";
+        EXPECT_EQ(GetKeyValue(RegistryRoot::LocalMachine, kGameKey, name, text), found);
+        EXPECT_EQ(text, expected);
+    }
+
     prefix.makeFile("user.reg", GameKeyWith("\"Program\"=\"user\""));
     RegistryValue value;
     ASSERT_EQ(key.open(RegistryRoot::CurrentUser, kGameKey, kKeyRead), kRegistrySuccess);
@@ -86,12 +80,9 @@ TEST(RegistryTest, KeysReadThePrefixFilesAfreshAndTheDataDirFollowsTheGamesFolde
     EXPECT_EQ(value, RegistryValue(std::string("user")));
     ASSERT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistrySuccess);
     prefix.makeFile("system.reg",
-                    GameKeyWith("\"Program\"=\"C:\\\\\\x416\\\\\"\n"
-                                "\"Exp\"=str(2):\"\\x416\"\n\"Number\"=dword:00000001"));
+                    GameKeyWith("\"Program\"=\"C:\\\\\\x416\\\\\"\n\"Number\"=dword:00000001"));
     EXPECT_EQ(QueryRegistryValue(key, "Program", value), kRegistrySuccess);
     EXPECT_EQ(value, RegistryValue(std::string("C:\\?\\")));
-    EXPECT_EQ(key.unicodeText("Program"), "C:\\\xD0\x96\\");
-    EXPECT_EQ(key.unicodeText("Exp"), "\xD0\x96");
     EXPECT_EQ(key.unicodeText("Number"), std::nullopt);
     EXPECT_EQ(key.unicodeText("Missing"), std::nullopt);
     // Letters outside windows-1252 reach the data folder as a native path.
@@ -109,7 +100,6 @@ TEST(WinePrefixTest, TheFirstPrefixWithTheGameInTheDocumentedOrder) {
     const std::pair<std::vector<std::pair<std::string, std::string>>, std::string> cases[] = {
         // prefixes (where, the game's folder or ""), the one found below $HOME
         {{}, ".wine"},
-        {{{".wine", "K3"}, {"Games/k", "Lutris"}}, ".wine"},
         {{{".wine", ""}, {"Games/b", "Lutris"}, {"Games/a", ""}}, "Games/b"},
         {{{steam + "2/pfx", "Second"},
           {steam + "1/pfx", "First"},
@@ -138,7 +128,7 @@ TEST(WinePrefixTest, TheFirstPrefixWithTheGameInTheDocumentedOrder) {
 
 // A prefix with drive C whose files are in other letter cases than the game
 // asks for; "@" in a path stands for the prefix's folder.
-TEST(NativePathTest, PathsMapThroughTheDriveLinksWhateverTheirCase) {
+TEST(NativePathTest, PathsMapThroughTheDriveLinksWhateverTheirCaseAndFilesStart) {
     TempWinePrefix prefix;
     const fs::path driveC = prefix.makeDrive('c', "drive_c");
     for (const char* file :
@@ -146,7 +136,6 @@ TEST(NativePathTest, PathsMapThroughTheDriveLinksWhateverTheirCase) {
           "drive_c/game/DATA/c", "drive_c/caf\xC3\xA9/x"}) {
         prefix.makeFile(file);
     }
-    fs::create_directories(driveC / "game/pbd/folder.pbd");
     const auto at = [&](const std::string& text) {
         return text[0] == '@' ? prefix.path().string() + text.substr(1) : text;
     };
@@ -154,7 +143,6 @@ TEST(NativePathTest, PathsMapThroughTheDriveLinksWhateverTheirCase) {
         // Windows path, native path, whether it is an existing file
         {"c:/Game\\Pbd/Reader.Pbd", "@/dosdevices/c:/game/pbd/reader.pbd", true},
         {"C:\\GAME\\\\PBD\\", "@/dosdevices/c:/game/pbd/", false},
-        {"C:\\GAME\\PBD\\FOLDER.PBD", "@/dosdevices/c:/game/pbd/folder.pbd", false},
         {"C:\\GAME\\MISSING\\READER.PBD", "@/dosdevices/c:/game/MISSING/READER.PBD", false},
         {"C:\\GAME\\PBD\\READER*.PBD", "@/dosdevices/c:/game/pbd/READER*.PBD", false},
         {"C:\\game\\data\\b", "@/dosdevices/c:/game/data/b", true},
@@ -166,7 +154,6 @@ TEST(NativePathTest, PathsMapThroughTheDriveLinksWhateverTheirCase) {
         {"Z:", "@/dosdevices/z:", false},
         {"[:\\x", "[:\\x", false},
         {"{:\\x", "{:\\x", false},
-        {"\\\\server\\share", "\\\\server\\share", false},
     };
     for (const auto& [windows, native, exists] : toNative) {
         SCOPED_TRACE(windows);
@@ -174,26 +161,20 @@ TEST(NativePathTest, PathsMapThroughTheDriveLinksWhateverTheirCase) {
         EXPECT_EQ(FileExists(windows), exists);
     }
 
-    EXPECT_EQ(ToWindowsPath("/usr/share/doc"), "/usr/share/doc") << "outside every drive";
     prefix.makeDrive('z', "/");
     prefix.makeDrive('e', driveC);
     const std::pair<const char*, const char*> toWindows[] = {
         // native path, Windows path
         {"@/drive_c/game/pbd/", "C:\\game\\pbd\\"}, {"@/drive_c", "C:\\"},
         {"@/dosdevices/c:/game", "C:\\game"},       {"@/drive_c/caf\xC3\xA9", "C:\\caf\xE9"},
-        {"/usr/share/doc", "Z:\\usr\\share\\doc"},  {"/", "Z:\\"},
-        {"relative/path", "relative/path"},
+        {"/usr/share/doc", "Z:\\usr\\share\\doc"},
     };
     for (const auto& [native, windows] : toWindows) {
         SCOPED_TRACE(native);
         EXPECT_EQ(ToWindowsPath(at(native)), windows);
     }
-}
 
-TEST(StartProgramTest, StartsFilesOnly) {
-    TempWinePrefix prefix;
-    prefix.makeDrive('c', "drive_c");
-    EXPECT_FALSE(StartProgram("C:\\"));
+    EXPECT_FALSE(StartProgram("C:\\GAME")) << "a folder";
     const fs::path marker = prefix.path() / "ran";
     fs::permissions(
         prefix.makeFile("drive_c/info.sh", "#!/bin/sh\ntouch '" + marker.string() + "'\n"),
