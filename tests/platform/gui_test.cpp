@@ -26,11 +26,6 @@ namespace {
 
 using test::WhenModal;
 
-TEST(QtDialogsTest, WindowsFiltersBecomeQtNameFilters) {
-    EXPECT_EQ(ToQtNameFilters("Caf\xE9|*.pbd;*.prd|All|*.*|Lonely"),
-              (QStringList{QString::fromUtf8("Caf\xC3\xA9 (*.pbd *.prd)"), "All (*.*)"}));
-}
-
 // Question boxes answer Yes on Enter and Cancel on Escape, as on Windows.
 TEST(QtDialogsTest, MessageAndInputBoxesShowTheirTextAndGiveTheAnswer) {
     test::TestApplication();
@@ -69,7 +64,6 @@ TEST(QtDialogsTest, MessageAndInputBoxesShowTheirTextAndGiveTheAnswer) {
     }
     WhenModal<QInputDialog>([](QInputDialog* input) {
         EXPECT_EQ(input->windowTitle(), "Name");
-        EXPECT_EQ(input->labelText(), "Mission Name:");
         EXPECT_EQ(input->textValue(), QString::fromUtf8("Op\xC3\xA9ration"));
         input->setTextValue(QString::fromUtf8("  Ren\xC3\xA9  "));
         input->accept();
@@ -80,13 +74,12 @@ TEST(QtDialogsTest, MessageAndInputBoxesShowTheirTextAndGiveTheAnswer) {
 #ifndef _WIN32
 // Against a Wine prefix, where the initial folder is a drive path.
 TEST(QtFileDialogsTest, StartInTheRealFolderMatchAnyCaseAndCheckTheFolder) {
-    namespace fs = std::filesystem;
     test::TestApplication();
     QtDialogs dialogs;
     test::TempWinePrefix prefix;
     prefix.makeDrive('c', "drive_c");
     prefix.makeFile("drive_c/game/pbd/READERMP01.PBD");
-    const fs::path pbd = fs::canonical(prefix.path() / "drive_c/game/pbd");
+    const auto pbd = std::filesystem::canonical(prefix.path() / "drive_c/game/pbd");
     const std::tuple<bool, std::uint32_t, const char*, const char*> cases[] = {
         // save, options, the name typed, the file chosen (nullptr: none, after a warning)
         {false, kFileMustExist | kPathMustExist, "READERMP01.PBD", "READERMP01.PBD"},
@@ -96,7 +89,8 @@ TEST(QtFileDialogsTest, StartInTheRealFolderMatchAnyCaseAndCheckTheFolder) {
     for (const auto& [save, options, typed, chosen] : cases) {
         SCOPED_TRACE(typed);
         WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-            EXPECT_EQ(dialog->nameFilters(), QStringList{"Korv3 Pellam (readermp*.PBD)"});
+            EXPECT_EQ(dialog->nameFilters(),
+                      (QStringList{QString::fromUtf8("Caf\xC3\xA9 (*.pbd *.prd)"), "All (*.*)"}));
             EXPECT_FALSE(dialog->filter().testFlag(QDir::CaseSensitive));
             EXPECT_EQ(dialog->defaultSuffix(), "PBD");
             EXPECT_EQ(dialog->acceptMode(),
@@ -117,10 +111,11 @@ TEST(QtFileDialogsTest, StartInTheRealFolderMatchAnyCaseAndCheckTheFolder) {
                 dialog->reject();
             }
         });
-        const FileDialogRequest request{"Korv3", "Korv3 Pellam|readermp*.PBD", ".PBD",
+        const FileDialogRequest request{"Korv3", "Caf\xE9|*.pbd;*.prd|All|*.*|Lonely", ".PBD",
                                         "C:\\GAME\\PBD\\", options};
         const auto file = save ? dialogs.saveFile(request) : dialogs.openFile(request);
-        EXPECT_EQ(file ? fs::relative(*file, pbd).string() : "", chosen != nullptr ? chosen : "");
+        EXPECT_EQ(file ? std::filesystem::relative(*file, pbd).string() : "",
+                  chosen != nullptr ? chosen : "");
     }
 }
 #endif
@@ -144,7 +139,6 @@ TEST(WindowPlacementTest, BesideTheAnchorWhereTheScreenHasRoom) {
         {{100, 600, 850, 100}, {800, 500}}, // right, pushed back onto the screen
     };
     for (const auto& [anchor, corner] : cases) {
-        SCOPED_TRACE(corner.x());
         EXPECT_EQ(PlaceBeside(anchor, QSize(200, 300), QRect(0, 0, 1000, 800)), corner);
     }
 }

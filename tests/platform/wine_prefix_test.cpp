@@ -29,11 +29,7 @@ TEST(RegistryTest, KeysReadThePrefixFilesAfreshAndTakeTextAndNumbersOnly) {
     TempWinePrefix prefix;
     RegistryKey key;
     EXPECT_EQ(key.open(RegistryRoot::LocalMachine, kGameKey, kKeyRead), kRegistryFileNotFound);
-    EXPECT_FALSE(key.isOpen());
     EXPECT_EQ(ReadDataDir(), kFallbackDataDir);
-    std::string text = "before";
-    EXPECT_FALSE(GetKeyValue(RegistryRoot::LocalMachine, kGameKey, "Text", text)) << "no key";
-    EXPECT_EQ(text, "");
     const std::pair<std::string, std::string> folders[] = {
         // the game's key, the data folder
         {"\"Version\"=\"1.0\"", kFallbackDataDir},
@@ -68,7 +64,7 @@ TEST(RegistryTest, KeysReadThePrefixFilesAfreshAndTakeTextAndNumbersOnly) {
         RegistryValue read = before;
         EXPECT_EQ(QueryRegistryValue(key, name, read), result);
         EXPECT_EQ(read, value);
-        text = "before";
+        std::string text = "before";
         EXPECT_EQ(GetKeyValue(RegistryRoot::LocalMachine, kGameKey, name, text), found);
         EXPECT_EQ(text, expected);
     }
@@ -101,10 +97,7 @@ TEST(WinePrefixTest, TheFirstPrefixWithTheGameInTheDocumentedOrder) {
         // prefixes (where, the game's folder or ""), the one found below $HOME
         {{}, ".wine"},
         {{{".wine", ""}, {"Games/b", "Lutris"}, {"Games/a", ""}}, "Games/b"},
-        {{{steam + "2/pfx", "Second"},
-          {steam + "1/pfx", "First"},
-          {".local/share/Steam/steamapps/compatdata/0/pfx", "Data"}},
-         steam + "1/pfx"},
+        {{{steam + "2/pfx", "Second"}, {steam + "1/pfx", "First"}}, steam + "1/pfx"},
         {{{".local/share/wineprefixes/k", "Tricks"}, {".local/share/bottles/bottles/k", ""}},
          ".local/share/wineprefixes/k"},
     };
