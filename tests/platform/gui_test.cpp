@@ -73,7 +73,7 @@ TEST(QtDialogsTest, MessageAndInputBoxesShowTheirTextAndGiveTheAnswer) {
 
 #ifndef _WIN32
 // Against a Wine prefix, where the initial folder is a drive path.
-TEST(QtFileDialogsTest, StartInTheRealFolderMatchAnyCaseAndCheckTheFolder) {
+TEST(QtFileDialogsTest, StartInTheRealFolderIgnoreCaseAndCheckTheFolder) {
     test::TestApplication();
     QtDialogs dialogs;
     test::TempWinePrefix prefix;
@@ -101,7 +101,7 @@ TEST(QtFileDialogsTest, StartInTheRealFolderMatchAnyCaseAndCheckTheFolder) {
             // Not the way through the prefix's drive link.
             EXPECT_EQ(dialog->directory().absolutePath().toStdString(), pbd.string());
             if (chosen == nullptr) {
-                // The warning; were it missing, the test fails on waiting for it.
+                // The warning; the dialog stays open and is then cancelled.
                 WhenModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
             }
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
