@@ -2,8 +2,7 @@
 
 // The one builder of Wine registries and prefixes for the platform tests:
 // registry file texts, and off Windows prefixes and homes in fresh temporary
-// folders, made current through the environment for the object's lifetime
-// (every variable changed is put back).
+// folders, made current through the environment for the object's lifetime.
 
 #include <string>
 #include <string_view>
@@ -13,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <utility>
 
 #include <QTemporaryDir>
 #endif
@@ -34,32 +32,16 @@ inline std::string GameKeyWith(std::string_view lines) {
 
 #ifndef _WIN32
 
-// Puts $HOME and $WINEPREFIX back as they were when it is destroyed.
-class SavedEnvironment {
+// A fresh temporary folder, removed with its contents; $HOME and $WINEPREFIX
+// are put back as they were when it goes.
+class TempFolder {
 public:
-    SavedEnvironment() {
-        for (auto& [name, value] : saved_) {
-            if (const char* now = std::getenv(name)) {
-                value = now;
-            }
-        }
-    }
-    ~SavedEnvironment() {
+    ~TempFolder() {
         for (const auto& [name, value] : saved_) {
             value ? setenv(name, value->c_str(), 1) : unsetenv(name);
         }
     }
-    SavedEnvironment(const SavedEnvironment&) = delete;
-    SavedEnvironment& operator=(const SavedEnvironment&) = delete;
 
-private:
-    std::pair<const char*, std::optional<std::string>> saved_[2] = {{"HOME", {}},
-                                                                    {"WINEPREFIX", {}}};
-};
-
-// A fresh temporary folder, removed with its contents.
-class TempFolder {
-public:
     std::filesystem::path path() const { return dir_.path().toStdString(); }
 
     // A file holding `text` at `relative`, with its folders.
@@ -71,8 +53,14 @@ public:
     }
 
 private:
+    static std::optional<std::string> Get(const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    }
+
     QTemporaryDir dir_;
-    SavedEnvironment environment_;
+    const std::pair<const char*, std::optional<std::string>> saved_[2] = {
+        {"HOME", Get("HOME")}, {"WINEPREFIX", Get("WINEPREFIX")}};
 };
 
 // A Wine prefix, the current one through $WINEPREFIX.
@@ -83,17 +71,14 @@ public:
         std::filesystem::create_directories(path() / "dosdevices");
     }
 
-    // A folder of the prefix linked as drive `letter` (lower case), the way
-    // Wine links "c:" to "drive_c".
-    std::filesystem::path makeDrive(char letter, const std::string& folder) const {
-        std::filesystem::create_directories(path() / folder);
-        linkDrive(letter, path() / folder);
-        return path() / folder;
-    }
-
-    void linkDrive(char letter, const std::filesystem::path& target) const {
+    // A folder of the prefix (or any folder, given absolute) linked as drive
+    // `letter` (lower case), the way Wine links "c:" to "drive_c".
+    std::filesystem::path makeDrive(char letter, const std::filesystem::path& folder) const {
+        const std::filesystem::path target = path() / folder;
+        std::filesystem::create_directories(target);
         std::filesystem::create_directory_symlink(target, path() / "dosdevices" /
                                                               (std::string(1, letter) + ":"));
+        return target;
     }
 };
 
