@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QMouseEvent>
 #include <QPainter>
 
 #include <cmath>
@@ -107,17 +106,10 @@ TEST(PictureDecoder, LoadsThePictureOfTheLastMatchingRecord) {
     const Bytes file = fixtures::PictureFile(
         {{"dunes", 1, 1, {1}}, {"\tDUNES\r\n", 1, 1, {9}}, {"hills", 1, 1, {5}}});
     const std::string path = folder.write(kPictureFileName, file);
-    const std::tuple<std::string, std::string, std::vector<Rgba>> cases[] = {
-        {path, "HILLS", {Rgb(7, 3, 47)}},
-        {path, "Dunes", {Rgb(7, 3, 79)}},
-        {path, "dune", {}},
-        {folder.file("missing"), "dunes", {}}};
-    for (const auto& [at, map, pixels] : cases) {
-        std::vector<PictureIndexEntry> index = ReadPictureIndex(file);
-        const auto picture = LoadPicture(at, index, map);
-        EXPECT_EQ(picture ? picture->pixels : std::vector<Rgba>{}, pixels) << map;
-        EXPECT_EQ(index[1].name, PadText("DUNES", 32)) << "left cleaned";
-    }
+    std::vector<PictureIndexEntry> index = ReadPictureIndex(file);
+    EXPECT_EQ(LoadPicture(folder.file("missing"), index, "dunes"), std::nullopt);
+    EXPECT_EQ(LoadPicture(path, index, "Dunes")->pixels, std::vector<Rgba>{Rgb(7, 3, 79)});
+    EXPECT_EQ(index[1].name, PadText("DUNES", 32)) << "left cleaned";
 }
 
 // ---- View transform ----
@@ -138,44 +130,40 @@ EditorState DunesScaled() {
     return state;
 }
 
-// The last map whose cleaned name matches ignoring case, its float mpp widened.
-TEST(ViewTransform, SetMapScaleGivesTheLastMatchingMapsSystem) {
-    EditorState state = ThreeMaps();
-    state.mapCatalogue[1].name = std::string(" \x01") + "Dunes\t";
-    state.mapCatalogue.push_back(Map("DUNES", 0.1f, -7, 9));
-    state.pictureIndex.push_back(PictureRecord("dUNES  "));
-    const MapScaleResult result = SetMapScale(state, "dUnEs");
-    EXPECT_TRUE(result.messages.empty());
-    EXPECT_TRUE(result.resizeView);
-    const auto mpp = static_cast<double>(0.1f);
-    EXPECT_EQ(std::tuple(state.currentMap, state.viewZoom), std::tuple(4, -mpp));
-    EXPECT_EQ(state.viewRect,
-              (ViewRect{-7, 9, static_cast<float>(-640 * mpp), static_cast<float>(-480 * mpp)}));
-    EXPECT_EQ(state.mapCatalogue[1].name, "Dunes       ") << "names are left cleaned";
-}
-
-TEST(ViewTransform, SetMapScaleReportsWhatItCannotScale) {
+// The last map whose cleaned name matches ignoring case gives the view its
+// corner and its size from the float mpp widened. A map or picture not found
+// or an mpp of 0 or NaN is reported; a name not found still takes the zoom of
+// the map found before.
+TEST(ViewTransform, SetMapScaleGivesTheLastMatchingMapsSystemOrSaysWhyNot) {
     constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
-    // map, currentMap before, picture of "dunes" missing, its mpp; currentMap, zoom after
+    const auto tenth = static_cast<double>(0.1f);
+    // map, currentMap before, no pictures, mpp of "DUNES"; currentMap, zoom after
     const std::tuple<const char*, int, bool, float, int, double> cases[] = {
-        {"sahara", 0, false, 2.0f, 0, 123.0},
-        {"sahara", 3, false, 2.0f, 3, -8.0},
-        {"dunes", 0, true, 2.0f, 2, -2.0},
-        {"dunes", 0, false, 0.0f, 2, -0.0},
-        {"dunes", 0, false, kNan, 2, kNan}};
+        {"dUnEs", 0, false, 0.1f, 4, -tenth}, {"sahara", 0, false, 2.0f, 0, 123.0},
+        {"sahara", 3, false, 2.0f, 3, -8.0},  {"dunes", 0, true, 2.0f, 4, -2.0},
+        {"dunes", 0, false, 0.0f, 4, -0.0},   {"dunes", 0, false, kNan, 4, kNan}};
     for (const auto& [map, before, noPicture, mpp, after, zoom] : cases) {
         SCOPED_TRACE(testing::Message() << map << before << noPicture << mpp);
         EditorState state = ThreeMaps();
+        state.mapCatalogue[1].name = std::string(" \x01") + "Dunes\t";
+        state.mapCatalogue.push_back(Map("DUNES", mpp, -7, 9));
+        state.pictureIndex.push_back(PictureRecord("dUNES  "));
+        if (noPicture)
+            state.pictureIndex.clear();
         state.currentMap = before;
         state.viewZoom = 123.0;
-        state.mapCatalogue[1].mpp = mpp;
-        state.pictureIndex[1].name.resize(noPicture ? 0 : 32);
         const MapScaleResult result = SetMapScale(state, map);
-        ASSERT_EQ(result.messages.size(), 1u);
-        EXPECT_EQ(result.messages[0].text, "Major error in Scale.");
+        const bool ok = mpp == 0.1f;
+        const ViewRect rect =
+            ok ? ViewRect{-7, 9, static_cast<float>(-640 * tenth), static_cast<float>(-480 * tenth)}
+               : ViewRect{};
         EXPECT_EQ(std::tuple(result.resizeView, state.viewRect, state.currentMap),
-                  std::tuple(false, ViewRect{}, after));
+                  std::tuple(ok, rect, after));
+        EXPECT_EQ(result.messages.size(), ok ? 0u : 1u);
+        EXPECT_EQ(ok ? std::string() : result.messages.at(0).text,
+                  ok ? "" : "Major error in Scale.");
         EXPECT_TRUE(std::isnan(zoom) ? std::isnan(state.viewZoom) : state.viewZoom == zoom);
+        EXPECT_EQ(state.mapCatalogue[1].name, "Dunes       ") << "names are left cleaned";
     }
 }
 
@@ -402,15 +390,15 @@ TEST(MapPainter, PaintsEverySceneExactly) {
                          Entry("aiv_u", {{"stealth_2", "100", "200"}})}),
                  [](EditorState& s) { s.nodeShiftX = 10.0f, s.nodeShiftZ = -20.0f; }),
          All({Box(110, 180, cyan), At(bg, {100, 200}), At(in, {150, 100})})},
-        {"units of every unit entry, unit names only",
-         Loaded({Entry("aiv_first", {{"player_1", "100", "100"}, {"tank_2", "300", "100"}}),
-                 Entry("units.prd", {{"player_3", "100", "300"}}),
-                 Entry("aiv_second", {{"remote_4", "200", "100"}})}),
-         All({Box(100, 100, cyan), Box(200, 100, cyan), At(bg, {295, 100, 95, 300})})},
-        {"a unit without its angle node is skipped",
-         Changed(Loaded({Entry("aiv_units", {{"player_1", "100", "100"}})}),
-                 [](EditorState& s) { s.mission.missionEntries[0].nodes.pop_back(); }),
-         At(bg, {95, 100, 100, 95})},
+        // Units of every unit entry, by unit names only; one without its angle
+        // node is skipped.
+        {"units",
+         Changed(Loaded({Entry("aiv_first", {{"player_1", "100", "100"}, {"tank_2", "300", "100"}}),
+                         Entry("units.prd", {{"player_3", "100", "300"}}),
+                         Entry("aiv_second", {{"remote_4", "200", "100"}}),
+                         Entry("aiv_cut", {{"player_5", "400", "100"}})}),
+                 [](EditorState& s) { s.mission.missionEntries[3].nodes.pop_back(); }),
+         All({Box(100, 100, cyan), Box(200, 100, cyan), At(bg, {295, 100, 95, 300, 395, 100})})},
         {"selected in move mode", Selecting(true), SelectedBox(1)},
         {"selected outside move mode", Selecting(false), SelectedBox(-1)},
         {"axes drawn last",
@@ -477,41 +465,27 @@ TEST(MapPainter, AUnitBoxHasThePixelsOfItsOutlineAtEveryWholeRatio) {
     }
 }
 
+// The picture's pixels on the background, at least the view's size; an
+// incomplete picture gives the background only.
 TEST(MapPainter, MakesASurfaceOfAtLeastTheViewOnTheBackground) {
     const QImage small = Surface(3, 2, [](int x, int y) { return Rgba(0x010000 * x + y); });
-    EXPECT_EQ(small.size(), QSize(640, 480));
-    EXPECT_EQ(std::tuple(small.pixel(2, 1), small.pixel(3, 0), small.pixel(0, 2)),
-              std::tuple(qRgb(2, 0, 1), qRgb(255, 255, 255), qRgb(255, 255, 255)));
+    EXPECT_EQ(std::tuple(small.size(), small.pixel(2, 1), small.pixel(3, 0), small.pixel(0, 2)),
+              std::tuple(QSize(640, 480), qRgb(2, 0, 1), qRgb(255, 255, 255), qRgb(255, 255, 255)));
     EXPECT_EQ(Surface(700, 500, [](int, int) { return 0xabcdefu; }).pixel(699, 499), 0xffabcdef);
     const QImage incomplete = MakeMapSurface({4, 4, std::vector<Rgba>(15, 0xffffff)}, Qt::black);
-    EXPECT_EQ(incomplete.size(), QSize(640, 480));
-    EXPECT_EQ(incomplete.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(std::pair(incomplete.size(), incomplete.pixel(0, 0)),
+              std::pair(QSize(640, 480), qRgb(0, 0, 0)));
 }
 
 // ---- The view widget ----
 
-TEST(MapView, ReportsMouseEventsInWorldUnitsAndPaintsWithThePainter) {
+// The editing tests drive its mouse events and painting through the editor.
+TEST(MapView, TracksTheMouseAtItsDesignSize) {
     test::TestApplication();
-    EditorState state = Dunes(0);
-    state.mission.missionEntries = {Entry("aiv_units", {{"player_1", "0", "0"}})};
-    MapView view(state);
-    view.resize(640, 480);
-    EXPECT_EQ(view.objectName(), "Picture1");
+    const EditorState state;
+    const MapView view(state);
     EXPECT_TRUE(view.hasMouseTracking());
     EXPECT_EQ(view.sizeHint(), QSize(640, 480));
-    QMouseEvent press(QEvent::MouseButtonPress, {638, 478}, view.mapToGlobal(QPointF(638, 478)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-    std::pair<float, float> pressed;
-    QObject::connect(&view, &MapView::mousePressed, [&](float x, float z) { pressed = {x, z}; });
-    QCoreApplication::sendEvent(&view, &press);
-    EXPECT_EQ(pressed, std::pair(-1180.0f, -660.0f)) << "any button, in world units";
-    view.setMapSurface(Surface(640, 480, [](int x, int y) { return Rgba(x << 8 | y); }));
-    QImage expected(640, 480, QImage::Format_RGB32);
-    QPainter painter(&expected);
-    PaintMapView(painter, state, view.mapSurface(), {640, 480},
-                 view.palette().color(QPalette::Button));
-    painter.end();
-    EXPECT_EQ(view.grab().toImage().convertToFormat(QImage::Format_RGB32), expected);
 }
 
 // ---- Showing a mission's maps ----
@@ -520,65 +494,51 @@ PictureSpec Filled(std::string name, std::int16_t width, std::int16_t height, st
     return {std::move(name), width, height, std::vector<std::uint16_t>(width * height, pixel)};
 }
 
+// Each name shown checks its items (and only those) and loads its map's
+// picture, decoded once, onto the background, and scale; the surface is kept
+// when nothing matches and cleared when the map has no picture.
 TEST(MissionMap, ChecksTheMatchingItemsAndLoadsTheirPictureAndScale) {
     fixtures::TempDir folder;
     const std::string rimage = folder.write(
         "rimage.pbd",
         fixtures::PictureFile({Filled("dunes", 4, 3, 0xF800), Filled("Forest", 2, 2, 0x1F)}));
-    const QRgb bg = 0xff405060;
     QImage previous(640, 480, QImage::Format_RGB32);
     previous.fill(Qt::magenta);
     // Check marks before and after; the surface: 'p' previous, 'd' dunes, 'c'
-    // cleared (no picture); a scale error; resizeView, mapLoaded, currentMap.
+    // cleared; a scale error, resizeView, mapLoaded and currentMap.
     const std::tuple<std::vector<std::string>, std::string, std::string, char, bool, bool, bool,
-                     int, ViewRect>
-        cases[] = {
-            {{"Dunes"}, "011", "100", 'd', false, true, true, 1, ViewRect{100, 300, -1280, -960}},
-            {{"Forest"}, "010", "000", 'p', false, false, false, 0, {}}, // capitals never match
-            {{"island"}, "000", "001", 'c', true, false, true, 3, {}},
-            {{"dunes", "island", "nowhere"},
-             "000",
-             "000",
-             'c',
-             true,
-             true,
-             true,
-             3,
-             ViewRect{100, 300, -1280, -960}},
-        };
-    for (const auto& [maps, before, after, surface, error, resize, loaded, current, rect] : cases) {
-        SCOPED_TRACE(maps.empty() ? "none" : maps.back());
+                     int>
+        cases[] = {{{"Dunes", "dunes"}, "011", "100", 'd', false, true, true, 1},
+                   {{"Forest"}, "010", "000", 'p', false, false, false, 0}, // capitals never match
+                   {{"island"}, "000", "001", 'c', true, false, true, 3},
+                   {{"dunes", "island", "nowhere"}, "000", "000", 'c', true, true, true, 3}};
+    for (const auto& [maps, before, after, surface, error, resize, loaded, current] : cases) {
+        SCOPED_TRACE(maps.back());
         EditorState state;
         state.mapCatalogue = {Map("dunes", 2.0f, 100, 300), Map("Forest", 1.0f),
                               Map("island", 4.0f)};
         state.pictureIndex = ReadPictureIndexFile(rimage);
-        std::vector<std::string> captions;
         std::vector<bool> checked;
-        for (std::size_t i = 0; i < 3; ++i) {
-            captions.push_back(state.mapCatalogue[i].name);
-            checked.push_back(before[i] == '1');
-        }
+        for (char mark : before)
+            checked.push_back(mark == '1');
         int rows = 0;
         const MissionMapResult result =
-            ShowMissionMaps(state, captions, maps, rimage, checked, previous, QColor::fromRgb(bg),
-                            [&rows] { ++rows; });
+            ShowMissionMaps(state, {"dunes", "Forest", "island"}, maps, rimage, checked, previous,
+                            Qt::white, [&rows] { ++rows; });
         std::string marks;
         for (bool mark : result.checked)
             marks += mark ? '1' : '0';
         EXPECT_EQ(marks, after);
-        EXPECT_EQ(result.messages.size(), error ? 1u : 0u);
-        EXPECT_EQ(std::tuple(result.resizeView, state.mapLoaded, state.currentMap),
-                  std::tuple(resize, loaded, current));
-        EXPECT_EQ(state.viewRect, rect);
-        if (surface == 'd') {
-            EXPECT_EQ(rows, 3);
-            EXPECT_EQ(result.surface.size(), QSize(640, 480));
+        EXPECT_EQ(std::tuple(result.messages.size(), result.resizeView, state.mapLoaded,
+                             state.currentMap),
+                  std::tuple(error ? 1u : 0u, resize, loaded, current));
+        if (surface == 'd')
             EXPECT_EQ(std::tuple(result.surface.pixel(3, 2), result.surface.pixel(4, 2),
-                                 result.surface.pixel(3, 3)),
-                      std::tuple(qRgb(255, 3, 7), bg, bg));
-        } else {
+                                 result.surface.pixel(3, 3), result.surface.size(), rows),
+                      std::tuple(qRgb(255, 3, 7), qRgb(255, 255, 255), qRgb(255, 255, 255),
+                                 QSize(640, 480), 3));
+        else
             EXPECT_EQ(result.surface, surface == 'p' ? previous : QImage());
-        }
     }
     EditorState state; // two items of the same name both match
     state.mapCatalogue = {Map("dunes", 2.0f)};
