@@ -277,29 +277,21 @@ Pixels Box(int x, int z, QRgb c) {
 }
 
 // Two unit entries, the second unit of the second selected (its node 12 is
-// also a unit of the first); box `magenta` (0 ... 2, -1: none) is shown selected.
+// also a unit of the first); the colour of each box in turn.
 EditorState Selecting(bool moveMode) {
     return Changed(
         Loaded({Entry("aiv_other", {{"player_9", "400", "400"}, {"player_8", "420", "400"}}),
                 Entry("aiv_units", {{"player_1", "100", "100"}, {"player_2", "200", "100"}})}),
-        [&](EditorState& s) {
-            s.moveMode = moveMode;
-            s.selectedEntry = 1;
-            s.selectedNode = 12;
-        });
+        [&](EditorState& s) { s.moveMode = moveMode, s.selectedEntry = 1, s.selectedNode = 12; });
 }
-Pixels SelectedBox(int magenta) {
-    const auto colour = [&](int box) { return box == magenta ? kSelectedUnitColour : kUnitColour; };
-    return All({Box(100, 100, colour(0)), Box(200, 100, colour(1)), Box(420, 400, colour(2))});
+Pixels Boxes(QRgb first, QRgb second, QRgb third) {
+    return All({Box(100, 100, first), Box(200, 100, second), Box(420, 400, third)});
 }
 
 // Dunes opened and zoomed in `zoomIns` times; its world origin is at
 // drawing-area pixel (50, 149) before any zoom.
 EditorState Dunes(int zoomIns) {
-    EditorState state;
-    state.mapCatalogue = {Map("dunes", 2.0f, 100, 300)};
-    state.pictureIndex = {PictureRecord("dunes")};
-    SetMapScale(state, "dunes");
+    EditorState state = DunesScaled();
     state.mapLoaded = true;
     for (int i = 0; i < zoomIns; ++i)
         ZoomIn(state);
@@ -361,7 +353,6 @@ TEST(MapPainter, PaintsEverySceneExactly) {
                  [](EditorState& s) { s.mapLoaded = false; }),
          At(bg, {150, 100, 45, 50, 0, 100})},
         // The kind is characters 5 to 10 of the cleaned name.
-        {"reg_inside_1", Loaded({Rectangle("reg_inside_1")}), region(in)},
         {"reg_outsid", Loaded({Rectangle("reg_outsid")}), region(kOutsideRegionColour)},
         {"reg_Inside", Loaded({Rectangle("reg_Inside")}), region(other)},
         {"name cleaned first", Loaded({Rectangle("\x02reg_inside")}), region(in)},
@@ -399,8 +390,8 @@ TEST(MapPainter, PaintsEverySceneExactly) {
                          Entry("aiv_cut", {{"player_5", "400", "100"}})}),
                  [](EditorState& s) { s.mission.missionEntries[3].nodes.pop_back(); }),
          All({Box(100, 100, cyan), Box(200, 100, cyan), At(bg, {295, 100, 95, 300, 395, 100})})},
-        {"selected in move mode", Selecting(true), SelectedBox(1)},
-        {"selected outside move mode", Selecting(false), SelectedBox(-1)},
+        {"selected in move mode", Selecting(true), Boxes(cyan, kSelectedUnitColour, cyan)},
+        {"selected outside move mode", Selecting(false), Boxes(cyan, cyan, cyan)},
         {"axes drawn last",
          Loaded({Entry("aiv", {{"player_1", "0", "50"}})}, {-318, -238, 636, 476}),
          All({At(axis, {318, 0, 318, 475, 0, 238, 635, 238, 318, 283}), At(cyan, {314, 283})})},
@@ -540,12 +531,6 @@ TEST(MissionMap, ChecksTheMatchingItemsAndLoadsTheirPictureAndScale) {
         else
             EXPECT_EQ(result.surface, surface == 'p' ? previous : QImage());
     }
-    EditorState state; // two items of the same name both match
-    state.mapCatalogue = {Map("dunes", 2.0f)};
-    EXPECT_EQ(
-        ShowMissionMaps(state, {"dunes", "hills", "dunes"}, {"dunes"}, rimage, {}, {}, Qt::black)
-            .checked,
-        (std::vector<bool>{true, false, true}));
 }
 
 // ---- The command-line renderer ----
