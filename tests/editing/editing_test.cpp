@@ -99,9 +99,11 @@ TEST_F(EditingTest, HoverPicksTheFirstUnitWhoseOpenBoxHoldsThePointer) {
     }
 }
 
-// Dragging pans; in move mode it moves the selected unit (hovering no longer
-// picks) until the properties window is taken away.
-TEST_F(EditingTest, DraggingPansOrInMoveModeMovesTheSelectedUnit) {
+// Dragging pans; in move mode (where hovering no longer picks) it moves the
+// selected unit, each ".." asks for its value (Cancel keeps it; Z is the
+// second value) and a Node Shift drag moves the boxes only. Opening a mission
+// ends move mode; Reset gives the map's own scale for the view's size.
+TEST_F(EditingTest, DraggingAndTheUnitButtonsThroughTheWindows) {
     openUnits({{"player_1", "10", "10"}, {"player_2", "60", "60"}});
     drag(100, 100, 200, 80);
     EXPECT_EQ(state_.viewRect, (ViewRect{-200, -80, 636, 476})) << "the grabbed point follows";
@@ -111,19 +113,9 @@ TEST_F(EditingTest, DraggingPansOrInMoveModeMovesTheSelectedUnit) {
     EXPECT_EQ(button("cmdMove")->text(), "Done");
     moveTo(60, 60);
     drag(30, 30, 100.5, -20);
-    EXPECT_EQ(field("lblName"), "player_1");
     EXPECT_EQ(nodeText(6) + " " + nodeText(7) + " " + nodeText(8), "100.5 7 -20");
-    EXPECT_EQ(field("lblX") + " " + field("lblY"), "100.5 -20");
+    EXPECT_EQ(field("lblName") + field("lblX") + " " + field("lblY"), "player_1100.5 -20");
     EXPECT_EQ(state_.viewRect, kUnitView);
-    QTest::keyClick(properties(), Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(state_.moveMode);
-}
-
-// Each ".." asks for its value, Cancel keeps it; Z is the second value.
-TEST_F(EditingTest, ChangeButtonsEditTheirRowsThroughTheInputBox) {
-    openUnits({{"player_1", "10", "20"}});
-    moveTo(10, 20);
     const std::tuple<int, std::string, int, const char*, std::string> cases[] = {
         {0, "33.5", 6, "lblX", "33.5"}, {2, "abc", 7, "lblZ", "abc"}, {0, "", 6, "lblX", "33.5"}};
     for (const auto& [row, answer, node, label, after] : cases) {
@@ -137,24 +129,16 @@ TEST_F(EditingTest, ChangeButtonsEditTheirRowsThroughTheInputBox) {
                   "Value to Change " + letter + letter + before);
         EXPECT_EQ(nodeText(node) + field(label).toStdString(), after + after) << row;
     }
-}
-
-// Node Shift toggles; its drag moves the boxes but not the unit. Opening a
-// mission ends move mode and clears the selection; Reset gives the map's own
-// scale for the view's size.
-TEST_F(EditingTest, NodeShiftAndResetChangeOnlyTheView) {
-    openUnits({{"player_1", "100", "100"}});
-    moveTo(100, 100);
-    click("cmdMove");
     button("Command2")->click();
     button("Command2")->click();
     EXPECT_FALSE(state_.nodeShiftMode) << "a second click switches it off";
     button("Command2")->click();
     drag(100, 100, 110, 80);
     EXPECT_EQ(std::pair(state_.nodeShiftX, state_.nodeShiftZ), std::pair(10.0f, -20.0f));
-    EXPECT_EQ(nodeText(6), "100");
+    EXPECT_EQ(nodeText(6), "33.5");
+    QTest::keyClick(properties(), Qt::Key_Escape);
+    EXPECT_FALSE(state_.moveMode) << "taking the window away ends move mode";
     openMission(pbd("readermp01.PBD"));
-    EXPECT_EQ(button("cmdMove")->text(), "Move");
     EXPECT_EQ(state_.selectedEntry, -1);
     const EditorState opened = state_;
     click("cmdZoomIn");

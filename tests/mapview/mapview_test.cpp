@@ -535,39 +535,13 @@ TEST(MissionMap, ChecksTheMatchingItemsAndLoadsTheirPictureAndScale) {
 
 // ---- The command-line renderer ----
 
-// A named point as the game stores it: name, count, key, count, X, Y, Z, angle.
-fixtures::ValueStream& Placed(fixtures::ValueStream& stream, std::string_view name, float x,
-                              float z) {
-    return stream.text(name).list(7).text("pos").list(4).real(x).real(0).real(z).real(90);
-}
-
-// Refusals of the shared archive and the mission are pinned through the tool;
-// here: a data folder without "reader.pbd", then the mission on its map.
-TEST(RenderMissionView, PaintsTheMissionOnItsMapOrSaysWhyNot) {
+// The tool pins its refusals of the shared archive and the mission; a data
+// folder without "reader.pbd" it never meets.
+TEST(RenderMissionView, SaysWhenTheDataFolderHasNoSharedArchive) {
     fixtures::TempDir folder;
-    folder.write("rimage.pbd", fixtures::PictureFile({Filled("dunes", 640, 480, 0x07E0)}));
-    fixtures::ValueStream maps, region, units;
-    maps.text("maps").list(1).list(9).setting("name", {"dunes"}).setting("bitmap", {"dunes"});
-    maps.text("mpp").list(2).real(2.0f).text("offset").list(4).integer(100).integer(0);
-    maps.integer(300).text("end");
-    Placed(Placed(region, "node_1", -300, -100), "node_2", -700, -100);
-    const std::string path = folder.write(
-        "readermp_test.PBD", fixtures::ArchiveBuilder()
-                                 .entry("mpinfo.prd", fixtures::MissionInfo("Test", {"Dunes"}))
-                                 .entry("reg_inside_1", region.bytes())
-                                 .entry("aiv_units", Placed(units, "player_1", -540, -180).bytes())
-                                 .standard());
-    EXPECT_EQ(RenderMissionView(folder.path().string(), path).messages.at(0).text, "Bad Path!");
-    folder.write("reader.pbd",
-                 fixtures::ArchiveBuilder().entry("maps.prd", maps.bytes()).standard());
-    const RenderResult result = RenderMissionView(folder.path().string(), path);
-    EXPECT_TRUE(result.ok && result.mapShown && result.messages.empty());
-    // All green (7, 255, 7); the unit at world (-540, -180) is drawing-area
-    // pixel (318, 238), the region's line at Z -100, the world origin at (50, 149).
-    ExpectPixels(result.image,
-                 All({At(qRgb(7, 255, 7), {98, 98, 318, 238}), At(kUnitColour, {316, 238}),
-                      At(kInsideRegionColour, {298, 198}), At(kAxisColour, {50, 298, 298, 149}),
-                      At(kBorderOuterShadow, {-2, -2})}));
+    const RenderResult result = RenderMissionView(folder.path().string(), folder.file("m.PBD"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.messages.at(0).text, "Bad Path!");
 }
 
 } // namespace
