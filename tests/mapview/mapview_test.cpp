@@ -334,15 +334,14 @@ TEST(MapPainter, PaintsEverySceneExactly) {
         Pixels pixels;
         QImage surface = {};
     } scenes[] = {
-        {"sunken border", EditorState{},
+        {"a sunken border, nothing else before a map is loaded",
+         Changed(Loaded({Rectangle("reg_inside_1"), Entry("aiv_u", {{"player_1", "50", "50"}})}),
+                 [](EditorState& s) { s.mapLoaded = false; }),
          All({At(kBorderOuterShadow, {-2, -2, 318, -2, -2, 238}),
               At(kBorderOuterLight, {318, 477, 637, 238}),
               At(kBorderInnerShadow, {-1, -1, 318, -1, -1, 238}),
-              At(kBorderInnerLight, {318, 476, 636, 238}), At(bg, {0, 0, 635, 475})})},
-        {"nothing before a map is loaded",
-         Changed(Loaded({Rectangle("reg_inside_1"), Entry("aiv_u", {{"player_1", "50", "50"}})}),
-                 [](EditorState& s) { s.mapLoaded = false; }),
-         At(bg, {150, 100, 45, 50, 0, 100})},
+              At(kBorderInnerLight, {318, 476, 636, 238}),
+              At(bg, {0, 0, 635, 475, 150, 100, 45, 50, 0, 100})})},
         // The kind is characters 5 to 10 of the cleaned name.
         {"reg_outsid", Loaded({Rectangle("reg_outsid")}), region(kOutsideRegionColour)},
         {"reg_Inside", Loaded({Rectangle("reg_Inside")}), region(other)},
@@ -367,20 +366,20 @@ TEST(MapPainter, PaintsEverySceneExactly) {
                 {0, 0, 63.6f, 47.6f}),
          All({At(in, {106, 100, 110, 100, 105, 200, 100, 200, 115, 300, 120, 300, 304, 400}),
               At(bg, {109, 100, 99, 200, 119, 300, 305, 400})})},
-        {"node shift moves unit boxes only",
-         Changed(Loaded({Region("reg_inside", {{"100", "100"}, {"200", "100"}}),
-                         Entry("aiv_u", {{"stealth_2", "100", "200"}})}),
-                 [](EditorState& s) { s.nodeShiftX = 10.0f, s.nodeShiftZ = -20.0f; }),
-         All({Box(110, 180, cyan), At(bg, {100, 200}), At(in, {150, 100})})},
-        // Units of every unit entry, by unit names only; one without its angle
-        // node is skipped.
+        // Units of every unit entry, by unit names only, moved by the node
+        // shift (regions are not); one without its angle node is skipped.
         {"units",
          Changed(Loaded({Entry("aiv_first", {{"player_1", "100", "100"}, {"tank_2", "300", "100"}}),
                          Entry("units.prd", {{"player_3", "100", "300"}}),
                          Entry("aiv_second", {{"remote_4", "200", "100"}}),
-                         Entry("aiv_cut", {{"player_5", "400", "100"}})}),
-                 [](EditorState& s) { s.mission.missionEntries[3].nodes.pop_back(); }),
-         All({Box(100, 100, cyan), Box(200, 100, cyan), At(bg, {295, 100, 95, 300, 395, 100})})},
+                         Entry("aiv_cut", {{"stealth_5", "400", "100"}}),
+                         Region("reg_inside", {{"100", "200"}, {"200", "200"}})}),
+                 [](EditorState& s) {
+                     s.mission.missionEntries[3].nodes.pop_back();
+                     s.nodeShiftX = 10.0f, s.nodeShiftZ = -20.0f;
+                 }),
+         All({Box(110, 80, cyan), Box(210, 80, cyan), At(bg, {305, 80, 105, 280, 405, 80}),
+              At(in, {150, 200})})},
         {"selected in move mode", Selecting(true), Boxes(cyan, kSelectedUnitColour, cyan)},
         {"selected outside move mode", Selecting(false), Boxes(cyan, cyan, cyan)},
         {"axes drawn last",
