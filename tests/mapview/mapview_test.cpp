@@ -30,12 +30,8 @@ constexpr Rgba Rgb(Rgba red, Rgba green, Rgba blue) {
 }
 
 MapInfo Map(std::string_view name, float mpp, std::int16_t offsetX = 0, std::int16_t offsetZ = 0) {
-    MapInfo map;
-    map.name = PadText(name, kMapNameWidth);
-    map.mpp = mpp;
-    map.offsetX = offsetX;
-    map.offsetZ = offsetZ;
-    return map;
+    return {
+        .name = PadText(name, kMapNameWidth), .mpp = mpp, .offsetX = offsetX, .offsetZ = offsetZ};
 }
 
 PictureIndexEntry PictureRecord(std::string_view name) {
