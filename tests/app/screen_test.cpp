@@ -1,0 +1,130 @@
+// The windows at the screen's pixel density (CTest runs them at
+// QT_SCALE_FACTOR 1 and 2): the map's lines stay one device pixel thin, the
+// view's sunken border grows with the view, and every caption fits its
+// control. With KMISSION_SCREENSHOT_DIR set, the grabs are also written there
+// as PNG files (scripts/screenshot.sh).
+#include "about_dialog.h"
+#include "editor_fixture.h"
+#include "fit_text.h"
+#include "map_painter.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace kmission::test {
+namespace {
+
+const double kScale = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+
+// Writes `image` to $KMISSION_SCREENSHOT_DIR/NAME-SCALE.png when that is set.
+void Keep(const QImage& image, const QString& name) {
+    const QString folder = qEnvironmentVariable("KMISSION_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        EXPECT_TRUE(
+            image.save(QDir(folder).filePath(name + "-" + QString::number(kScale) + ".png")));
+    }
+}
+
+int Count(const QImage& image, QRect area, QRgb colour) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += image.pixel(x, y) == colour;
+        }
+    }
+    return count;
+}
+
+class ScreenshotTest : public EditorFixture {};
+class TextFitTest : public EditorFixture {};
+
+TEST_F(ScreenshotTest, LinesAreOneDevicePixelThinAndTheBorderGrowsWithTheView) {
+    startEditor();
+    openMission(pbd("readermp01.PBD"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    ASSERT_EQ(window_->devicePixelRatio(), kScale);
+    Keep(window_->grab().toImage(), "main-window");
+    const QImage map = grabView();
+    Keep(map, "map-view");
+    ASSERT_EQ(map.size(), view()->size() * kScale);
+    // The vertical axis runs through the whole drawing area; its neighbours
+    // hold at most the pixel where the horizontal axis crosses them. The
+    // same for rows.
+    const auto column = [&](int x) { return Count(map, {x, 0, 1, map.height()}, kAxisColour); };
+    const auto row = [&](int y) { return Count(map, {0, y, map.width(), 1}, kAxisColour); };
+    int x = 0;
+    int y = 0;
+    for (int i = 1; i < std::max(map.width(), map.height()); ++i) {
+        x = i < map.width() && column(i) > column(x) ? i : x;
+        y = i < map.height() && row(i) > row(y) ? i : y;
+    }
+    EXPECT_GE(column(x), map.height() - 4 * kScale);
+    EXPECT_LE(std::max(column(x - 1), column(x + 1)), 1);
+    EXPECT_GE(row(y), map.width() / 2);
+    EXPECT_LE(std::max(row(y - 1), row(y + 1)), 1);
+    // The two-ring sunken border, one design pixel per ring, on every side.
+    const int ring = static_cast<int>(kScale);
+    const int right = map.width() - 1;
+    const int bottom = map.height() - 1;
+    const int midX = map.width() / 2 + 3; // off the axes
+    const int midY = map.height() / 2 + 3;
+    for (int d = 0; d < ring; ++d) {
+        SCOPED_TRACE(d);
+        EXPECT_EQ(map.pixel(d, midY), kBorderOuterShadow);
+        EXPECT_EQ(map.pixel(midX, ring + d), kBorderInnerShadow);
+        EXPECT_EQ(map.pixel(right - d, midY), kBorderOuterLight);
+        EXPECT_EQ(map.pixel(midX, bottom - ring - d), kBorderInnerLight);
+    }
+}
+
+// The design's sizes were made for a smaller font than a desktop's, so the
+// windows shrink the font where needed.
+TEST_F(TextFitTest, EveryCaptionFitsItsControlWithTheDesktopsFonts) {
+    const QFont platformFont = QApplication::font();
+    QFont desktopFont("DejaVu Sans");
+    desktopFont.setPointSizeF(11); // the size Debian's desktops use
+    for (const QFont& font : {platformFont, desktopFont}) {
+        SCOPED_TRACE(font.toString().toStdString());
+        QApplication::setFont(font);
+        // Every window of the editor open, as the user opens them.
+        startEditor();
+        openMission(pbd("readermp01.PBD"));
+        action("mnuEnvironment")->trigger();
+        auto* environment = window_->findChild<QWidget*>("frmEnvironment");
+        auto* list = environment->findChild<QListWidget*>("lstEnvProps");
+        for (int row = 0; row < list->count(); ++row) {
+            list->setCurrentRow(row);
+            QTest::mouseClick(environment->findChild<QPushButton*>("cmdView"), Qt::LeftButton);
+        }
+        AboutDialog about(dialogs_, nullptr);
+        about.show();
+        int windows = 0;
+        int checked = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            windows += window->isVisible();
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                auto* label = qobject_cast<QLabel*>(control);
+                auto* button = qobject_cast<QAbstractButton*>(control);
+                const QString text = label ? label->text() : button ? button->text() : "";
+                if (!window->isVisible() || text.isEmpty() || control->window() != window ||
+                    !control->isVisibleTo(window)) {
+                    continue;
+                }
+                EXPECT_TRUE(platform::TextFits(control))
+                    << (window->objectName() + " " + control->objectName()).toStdString();
+                ++checked;
+            }
+        }
+        EXPECT_EQ(windows, 10) << "main, Properties, About, Environment, six effects";
+        EXPECT_GE(checked, 50);
+        window_.reset();
+    }
+    QApplication::setFont(platformFont);
+}
+
+} // namespace
+} // namespace kmission::test
