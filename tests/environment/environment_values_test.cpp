@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace kmission {
 namespace {
 
@@ -38,9 +36,7 @@ TEST(EnvironmentKeys, NodeTextsAreComparedAsEachKeyPrescribes) {
          {"ambient_temperature", "\t ambient_temperature "},
          {"Ambient_temperature"}},
         {JetCeiling, {"jet_ceiling"}, {"Jet_ceiling", "jet_ceilin"}},
-        {Fog,
-         {"fog", "fo\tg", "fo\x1fg", " fog  "},
-         {"Fog", "FOG", "fogs", "fo", "fog \x7f", "f og"}},
+        {Fog, {"fog", "fo\tg", "fo\x1fg", " fog  "}, {"Fog", "fogs", "fo", "fog \x7f", "f og"}},
         {Rain, {"RAIN", "rAin "}, {"ra in", "rain_"}},
         {Sun, {"Sun"}, {"sunny"}},
         {Underwater, {"UnderWater"}, {"under water"}},
@@ -82,7 +78,8 @@ TEST(EnvironmentScan, KeysHeadSettingsOnlyBeforeAListNode) {
 // only where the nodes have the layout: not the values of a property whose
 // list node miscounts them or that hold a list node, not the values cut off
 // by the end of the entry, not a block that became one after the load. A
-// typed text that reads as a key does not become one in the same pass.
+// typed text that reads as a key does not become one in the same pass. A key
+// twice shows the later values and receives the edits twice.
 TEST(EnvironmentWrite, OnlyValueNodesOfLoadedSettingsWhereTheLayoutHoldsChange) {
     InfoNodes info;
     info.setting("ambient_temperature", {"9"})
@@ -94,7 +91,8 @@ TEST(EnvironmentWrite, OnlyValueNodesOfLoadedSettingsWhereTheLayoutHoldsChange) 
     info.setting("color", {"1", "2", "3"});
     info.text("sun").list(4).text("orientation").list(4).number("7").list(2).number("8");
     info.setting("diffuse", {"0.5"});
-    info.block(Wind, "wind", {"71", "72", "73", "74", "75"});
+    info.block(Wind, "wind", {"701", "702", "703", "704", "705"})
+        .block(Wind, "WIND", {"71", "72", "73", "74", "75"});
     info.block(GlobalWind, "global_wind_", {"81", "82", "83", "84", "85", "86"});
     info.block(Underwater, "underwater", {"61", "62", "63", "64", "65", "66", "67"});
     NodeList nodes = info.nodes();
@@ -116,8 +114,7 @@ TEST(EnvironmentWrite, OnlyValueNodesOfLoadedSettingsWhereTheLayoutHoldsChange) 
         {"wind.txtVelocity#-1", "72"},
         {"wind.txtGravity#-1", "73"},
         {"wind.txtAlphagradient1#-1", "74"},
-        {"wind.txtAlphagradient2#-1", "75"},
-    };
+        {"wind.txtAlphagradient2#-1", "75"}};
     EXPECT_EQ(controls.shown, shown);
 
     nodes[test::NodeHolding(nodes, "global_wind_")].setText("global_wind");
@@ -126,6 +123,9 @@ TEST(EnvironmentWrite, OnlyValueNodesOfLoadedSettingsWhereTheLayoutHoldsChange) 
         expected[test::NodeHolding(nodes, text)].setText(text == "7000" ? "wind" : "typed");
     }
     expected[test::NodeHolding(nodes, "9")].setText("9");
+    expected = test::Edited(
+        expected,
+        {{"701", "typed"}, {"702", "typed"}, {"703", "typed"}, {"704", "typed"}, {"705", "typed"}});
     WriteEnvironment(nodes, controls, found);
     EXPECT_EQ(nodes, expected);
 }
