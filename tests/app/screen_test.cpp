@@ -1,8 +1,7 @@
 // The windows at the screen's pixel density (CTest runs them at
-// QT_SCALE_FACTOR 1 and 2): the map's lines stay one device pixel thin, the
-// view's sunken border grows with the view, and every caption fits its
-// control. With KMISSION_SCREENSHOT_DIR set, the grabs are also written there
-// as PNG files (scripts/screenshot.sh).
+// QT_SCALE_FACTOR 1 and 2): the view's sunken border grows with the view, and
+// every caption fits its control. With KMISSION_SCREENSHOT_DIR set, the grabs are also written
+// there as PNG files (scripts/screenshot.sh).
 #include "about_dialog.h"
 #include "editor_fixture.h"
 #include "fit_text.h"
@@ -29,20 +28,10 @@ void Keep(const QImage& image, const QString& name) {
     }
 }
 
-int Count(const QImage& image, QRect area, QRgb colour) {
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            count += image.pixel(x, y) == colour;
-        }
-    }
-    return count;
-}
-
 class ScreenshotTest : public EditorFixture {};
 class TextFitTest : public EditorFixture {};
 
-TEST_F(ScreenshotTest, LinesAreOneDevicePixelThinAndTheBorderGrowsWithTheView) {
+TEST_F(ScreenshotTest, TheBorderGrowsWithTheView) {
     startEditor();
     openMission(pbd("readermp01.PBD"));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
@@ -51,21 +40,6 @@ TEST_F(ScreenshotTest, LinesAreOneDevicePixelThinAndTheBorderGrowsWithTheView) {
     const QImage map = grabView();
     Keep(map, "map-view");
     ASSERT_EQ(map.size(), view()->size() * kScale);
-    // The vertical axis runs through the whole drawing area; its neighbours
-    // hold at most the pixel where the horizontal axis crosses them. The
-    // same for rows.
-    const auto column = [&](int x) { return Count(map, {x, 0, 1, map.height()}, kAxisColour); };
-    const auto row = [&](int y) { return Count(map, {0, y, map.width(), 1}, kAxisColour); };
-    int x = 0;
-    int y = 0;
-    for (int i = 1; i < std::max(map.width(), map.height()); ++i) {
-        x = i < map.width() && column(i) > column(x) ? i : x;
-        y = i < map.height() && row(i) > row(y) ? i : y;
-    }
-    EXPECT_GE(column(x), map.height() - 4 * kScale);
-    EXPECT_LE(std::max(column(x - 1), column(x + 1)), 1);
-    EXPECT_GE(row(y), map.width() / 2);
-    EXPECT_LE(std::max(row(y - 1), row(y + 1)), 1);
     // The two-ring sunken border, one design pixel per ring, on every side.
     const int ring = static_cast<int>(kScale);
     const int right = map.width() - 1;
