@@ -9,7 +9,7 @@
 namespace kmission::test {
 namespace {
 
-TEST(CommandLineTest, ArgumentsSayWhatToDo) {
+TEST(CommandLineTest, ArgumentsSayWhatToDoAndTheProgramNeedsNoDisplay) {
     const std::tuple<QStringList, int, QString> cases[] = {
         {{}, -1, ""},
         {{"/games/pbd/readermp01.PBD"}, -1, "/games/pbd/readermp01.PBD"},
@@ -24,19 +24,17 @@ TEST(CommandLineTest, ArgumentsSayWhatToDo) {
         EXPECT_EQ(request.output.startsWith("Only one mission can be opened."), exitCode == 2);
         EXPECT_EQ(request.missionPath, missionPath);
     }
-}
-
-TEST(CommandLineTest, TheProgramPrintsAndEndsWithoutADisplay) {
+    // The real program, without a display.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         environment.remove(name);
     }
-    const std::tuple<const char*, int, const char*, const char*> cases[] = {
+    const std::tuple<const char*, int, const char*, const char*> runs[] = {
         {"--help", 0, "Usage: kmission [options] [mission]", ""},
         {"--version", 0, "kmission 0.5.1\n", ""},
         {"--nonsense", 2, "", "Usage: kmission"},
     };
-    for (const auto& [argument, exitCode, out, err] : cases) {
+    for (const auto& [argument, exitCode, out, err] : runs) {
         SCOPED_TRACE(argument);
         const ProcessResult run = RunProgram(KMISSION_PROGRAM, {argument}, environment);
         EXPECT_EQ(run.exitCode, exitCode) << run.err.toStdString();
