@@ -8,21 +8,8 @@
 
 #include "editor_state.h"
 #include "environment_values.h"
-#include "reader_tree.h"
 
-#include <cstddef>
 #include <map>
-#include <ostream>
-#include <string>
-#include <vector>
-
-namespace kmission {
-
-inline void PrintTo(const ReaderNode& node, std::ostream* os) {
-    *os << node.type() << " \"" << node.text() << "\"";
-}
-
-} // namespace kmission
 
 namespace kmission::test {
 

@@ -15,15 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 
 namespace kmission::test {
 
@@ -58,9 +55,7 @@ protected:
 
     QList<QAction*> mapItems() const {
         QList<QAction*> items = window_->findChildren<QAction*>("mnumaparray");
-        std::sort(items.begin(), items.end(), [](QAction* a, QAction* b) {
-            return a->property("index").toInt() < b->property("index").toInt();
-        });
+        std::ranges::sort(items, {}, [](QAction* a) { return a->property("index").toInt(); });
         return items;
     }
 
