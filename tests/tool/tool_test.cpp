@@ -31,15 +31,12 @@ struct ToolRun {
     std::string err;
 };
 
-// Standard input is the file `inputPath` when given.
-ToolRun RunTool(const std::vector<std::string>& arguments, const std::string& inputPath = {}) {
+ToolRun RunTool(const std::vector<std::string>& arguments) {
     QStringList list;
     for (const std::string& argument : arguments) {
         list << QString::fromStdString(argument);
     }
-    const ProcessResult run =
-        RunProgram(KMISSION_TOOL, list, QProcessEnvironment::systemEnvironment(),
-                   QString::fromStdString(inputPath));
+    const ProcessResult run = RunProgram(KMISSION_TOOL, list);
     return {run.exitCode, run.out.toStdString(), run.err.toStdString()};
 }
 
@@ -300,7 +297,8 @@ TEST_F(ToolTest, MapsPrintsTheCatalogueAndReportsBadRecords) {
 // seven digits, a closing tag 0 and a trailer that is not 1) the canonical
 // bytes; beside the demo missions and the floats, kept byte for byte, names
 // with padding and bytes a cleaning drops, texts with bytes from 0x80 up (the
-// five undefined ones too), empty entries and floats that are not finite.
+// five undefined ones too), empty entries and floats that are not finite;
+// from pretty JSON too.
 TEST_F(ToolTest, ResaveAndPackOfDumpWriteWhatSavingWrites) {
     const auto info = [](std::string_view key, float value) {
         return ValueStream().list(5).text(key).text("db_name").list(2).text("Test").real(value);
@@ -344,7 +342,7 @@ TEST_F(ToolTest, ResaveAndPackOfDumpWriteWhatSavingWrites) {
         EXPECT_EQ(RunTool({"pack", "in.json", "out2.PBD"}).err, "KMission: Saved!\n");
         EXPECT_EQ(dir_.read("out2.PBD"), out);
         dir_.write("in.json", BytesOf(RunTool({"dump", "--pretty", "in.PBD"}).out));
-        EXPECT_EQ(RunTool({"pack", "-", "out3.PBD"}, "in.json").exitCode, 0);
+        EXPECT_EQ(RunTool({"pack", "in.json", "out3.PBD"}).exitCode, 0);
         EXPECT_EQ(dir_.read("out3.PBD"), out);
     }
 }
