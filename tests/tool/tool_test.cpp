@@ -64,11 +64,9 @@ Bytes SmallMission(std::string_view green = "2") {
     units.text("stealth_9").list(2);
     ValueStream others;
     Unit(others, "player_8", "1", "1");
-    return ArchiveBuilder()
-        .entry("mpinfo.prd", info.bytes())
-        .entry("aiv_list.prd", units.bytes())
-        .entry("aiv_other.prd", others.bytes())
-        .standard();
+    ArchiveBuilder archive;
+    archive.entry("mpinfo.prd", info.bytes()).entry("aiv_list.prd", units.bytes());
+    return archive.entry("aiv_other.prd", others.bytes()).standard();
 }
 
 const Bytes kSmall = SmallMission();
@@ -83,30 +81,23 @@ std::string RecordFields(const std::string& name) {
 }
 
 // Floats of each text form, each of whose texts reads back as the same float.
-const Bytes kFloats = ValueStream()
-                          .real(0.1f)
-                          .real(1e-7f)
-                          .real(12345680.0f)
-                          .real(-0.0f)
-                          .real(1e-45f)
-                          .real(3.402823e38f)
-                          .realBits(0xFF800000)
-                          .realBits(0xFFC00000)
-                          .bytes();
+const Bytes kFloats = [] {
+    ValueStream s;
+    s.real(0.1f).real(1e-7f).real(12345680.0f).real(-0.0f).real(1e-45f).real(3.402823e38f);
+    return s.realBits(0xFF800000).realBits(0xFFC00000).bytes();
+}();
 // Bytes the code page and the cleaning treat specially, then the floats.
-const Bytes kValues = ValueStream()
-                          .list(6)
-                          .text(std::string(" a\tb\x80\x81\"\\\0 ", 10))
-                          .integer(-5)
-                          .raw(kFloats)
-                          .bytes();
+const Bytes kValues = [] {
+    ValueStream s;
+    s.list(6).text(std::string(" a\tb\x80\x81\"\\\0 ", 10)).integer(-5);
+    return s.raw(kFloats).bytes();
+}();
 const Bytes kEnded = ValueStream().text("x").end().bytes();
-const Bytes kGapped = ArchiveBuilder()
-                          .gap(4)
-                          .entry("mpinfo.prd", kValues, ' ')
-                          .gap(4)
-                          .entry("e.prd", kEnded, ' ')
-                          .standard();
+const Bytes kGapped = [] {
+    ArchiveBuilder s;
+    s.gap(4).entry("mpinfo.prd", kValues, ' ').gap(4).entry("e.prd", kEnded, ' ');
+    return s.standard();
+}();
 
 // Each command's output, exactly, and its refusals: usage errors exit with 2,
 // what the editor would refuse with 1; either way with a message saying why,
@@ -132,11 +123,31 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
     dir_.write("gapped.PBD", kGapped);
     // A map record with a bitmap count of 3 (error 22) and an mpp text beyond
     // the float range.
-    ValueStream maps;
-    maps.list(3).text("maps").list(2).text("map").list(9).text("name").list(2).text("first");
-    maps.text("bitmap").list(3).text("first_b").text("mpp").list(2).text("1E+39");
-    maps.text("offset").list(4).integer(-100).integer(7).integer(300);
-    dir_.write("reader.pbd", ArchiveBuilder().entry("maps.prd", maps.bytes()).standard());
+    ValueStream catalogue;
+    catalogue.list(3).text("maps").list(2).text("map").list(9).text("name").list(2).text("first");
+    catalogue.text("bitmap").list(3).text("first_b").text("mpp").list(2).text("1E+39");
+    catalogue.text("offset").list(4).integer(-100).integer(7).integer(300);
+    dir_.write("reader.pbd", ArchiveBuilder().entry("maps.prd", catalogue.bytes()).standard());
+    const std::string dumped =
+        "{\"entries\": [{\"name\": \"mpinfo.prd\", \"offset\": 4, \"size\": " +
+        std::to_string(kValues.size()) + RecordFields("mpinfo.prd") +
+        ", \"nodes\": [[4, -1, \"6\"], [3, 10, \"ab\xE2\x82\xAC\xC2\x81\\\"\\\\\"], [1, -1, "
+        "\"-5\"], "
+        "[2, -1, \"0.1\"], [2, -1, \"1E-07\"], [2, -1, \"1.234568E+07\"], [2, -1, \"-0\"], "
+        "[2, -1, \"1.401298E-45\"], [2, -1, \"3.402823E+38\"], [2, -1, \"-INF\"], "
+        "[2, -1, \"-NAN\"]]}, {\"name\": \"e.prd\", \"offset\": " +
+        std::to_string(kValues.size() + 8) + ", \"size\": " + std::to_string(kEnded.size()) +
+        RecordFields("e.prd") + ", \"nodes\": [[3, 1, \"x\"]]}]}\n";
+    // Only the settings the mission has; boxes it gives no value stay empty.
+    const std::string env =
+        "{\n  \"fog.horizon\": \"horblack\",\n  \"fog.color\": [\"1\", \"2\", \"3\"],\n"
+        "  \"fog.altitude\": [\"\", \"\"],\n  \"fog.range\": [\"\", \"\"],\n"
+        "  \"fog.hw_range\": [\"\", \"\"]\n}\n";
+    const std::string units = "name,x,y,z,angle,entry,node\nplayer_1,10,20,0.5,90,1,2\n"
+                              "\"remote_a,\"\"b\"\"\",-5.5,7,0.5,90,1,10\n";
+    const std::string maps = "{\"maps\": [{\"name\": \"first       \", \"bitmap\": "
+                             "\"first_b     \", \"mpp\": null, \"offsetX\": -100, \"offsetY\": 7, "
+                             "\"offsetZ\": 300}]}\n";
     const std::vector<std::string> pack{"pack", "in.json", "out"};
     const auto set = [](std::vector<std::string> options) {
         options.insert(options.begin(), {"set", "small.PBD"});
@@ -149,36 +160,9 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
         std::string from{}, to{}, out{};
     };
     const Case cases[] = {
-        {{"dump", "gapped.PBD"},
-         0,
-         "",
-         "",
-         "",
-         "{\"entries\": [{\"name\": \"mpinfo.prd\", \"offset\": 4, \"size\": " +
-             std::to_string(kValues.size()) + RecordFields("mpinfo.prd") +
-             ", \"nodes\": [[4, -1, \"6\"], [3, 10, \"ab\xE2\x82\xAC\xC2\x81\\\"\\\\\"], "
-             "[1, -1, \"-5\"], [2, -1, \"0.1\"], [2, -1, \"1E-07\"], "
-             "[2, -1, \"1.234568E+07\"], [2, -1, \"-0\"], [2, -1, \"1.401298E-45\"], "
-             "[2, -1, \"3.402823E+38\"], [2, -1, \"-INF\"], "
-             "[2, -1, \"-NAN\"]]}, {\"name\": \"e.prd\", \"offset\": " +
-             std::to_string(kValues.size() + 8) + ", \"size\": " + std::to_string(kEnded.size()) +
-             RecordFields("e.prd") + ", \"nodes\": [[3, 1, \"x\"]]}]}\n"},
-        // Only the settings the mission has; boxes it gives no value stay empty.
-        {{"env", "small.PBD"},
-         0,
-         "",
-         "",
-         "",
-         "{\n  \"fog.horizon\": \"horblack\",\n  \"fog.color\": [\"1\", \"2\", \"3\"],\n"
-         "  \"fog.altitude\": [\"\", \"\"],\n  \"fog.range\": [\"\", \"\"],\n"
-         "  \"fog.hw_range\": [\"\", \"\"]\n}\n"},
-        {{"units", "--csv", "small.PBD"},
-         0,
-         "",
-         "",
-         "",
-         "name,x,y,z,angle,entry,node\nplayer_1,10,20,0.5,90,1,2\n"
-         "\"remote_a,\"\"b\"\"\",-5.5,7,0.5,90,1,10\n"},
+        {{"dump", "gapped.PBD"}, 0, "", "", "", dumped},
+        {{"env", "small.PBD"}, 0, "", "", "", env},
+        {{"units", "--csv", "small.PBD"}, 0, "", "", "", units},
         {{"diff", "small.PBD", "small.PBD"}, 0, ""},
         {{"diff", "small.PBD", "green.PBD"},
          1,
@@ -186,13 +170,7 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
          "",
          "",
          "\"mpinfo.prd\" node 14 color[1]: \"2\" -> \"20\"\n"},
-        {{"maps", "reader.pbd"},
-         0,
-         "KMission: error 22\n",
-         "",
-         "",
-         "{\"maps\": [{\"name\": \"first       \", \"bitmap\": \"first_b     \", "
-         "\"mpp\": null, \"offsetX\": -100, \"offsetY\": 7, \"offsetZ\": 300}]}\n"},
+        {{"maps", "reader.pbd"}, 0, "KMission: error 22\n", "", "", maps},
         {{}, 2, "kmission-tool: no command given\n\nUsage: kmission-tool COMMAND"},
         {{"frobnicate"}, 2, "kmission-tool: unknown command \"frobnicate\"\n\nUsage:"},
         {{"set", "--name", "x"}, 2, "kmission-tool set: expected at least 1 argument, got 0"},
