@@ -4,8 +4,6 @@
 // manager or a script runs them.
 
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 
 namespace kmission::test {
 

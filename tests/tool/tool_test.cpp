@@ -58,8 +58,7 @@ Bytes SmallMission(std::string_view green = "2") {
     info.list(3).text("mission").setting("db_name", {"Small"});
     info.text("fog").list(3).setting("horizon", {"horblack"}).setting("color", {"1", green, "3"});
     ValueStream units;
-    units.list(9);
-    Unit(units, "player_1", "10", "20");
+    Unit(units.list(9), "player_1", "10", "20");
     Unit(units, "remote_a,\"b\"", "-5.5", "7");
     units.text("stealth_9").list(2);
     ValueStream others;
@@ -107,11 +106,7 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
     const std::string entry = dump.substr(open, dump.rfind('}', dump.size() - 3) - open + 1);
     const std::string node = "[1, -1, \"5\"]";
     const auto repeated = [](const std::string& item, int count) {
-        std::string out = item;
-        while (--count > 0) {
-            out += ", " + item;
-        }
-        return out;
+        return item + QString::fromStdString(", " + item).repeated(count - 1).toStdString();
     };
     dir_.write("small.PBD", kSmall);
     dir_.write("green.PBD", SmallMission("20"));
@@ -168,11 +163,8 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
          "\"mpinfo.prd\" node 14 color[1]: \"2\" -> \"20\"\n"},
         {{"maps", "reader.pbd"}, 0, "KMission: error 22\n", "", "", maps},
         {{}, 2, "kmission-tool: no command given\n\nUsage: kmission-tool COMMAND"},
-        {{"frobnicate"}, 2, "kmission-tool: unknown command \"frobnicate\"\n\nUsage:"},
-        {{"set", "--name", "x"}, 2, "kmission-tool set: expected at least 1 argument, got 0"},
         {{"set", "--out", "o", "--name", "x", "a", "b"}, 2, "set: --out takes one ARCHIVE only\n"},
         {set({"--x", "1"}), 2, "kmission-tool set: --x, --y and --z need --unit\nUsage:"},
-        {set({"--unit", "player_1"}), 2, "kmission-tool set: --unit needs --x, --y or --z\n"},
         {set({}), 2, "kmission-tool set: nothing to change: give --name, --env or --unit\n"},
         {{"diff", "small.PBD", "none.PBD"}, 2, "KMission: Bad Path!\n"},
         {{"resave", "noinfo.PBD", "out"}, 1, "KMission: Built in Mission not available to edit!\n"},
@@ -183,18 +175,12 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
         {set({"--env", "wind.velocity=3"}), 1, "the mission has no \"wind\" setting"},
         {set({"--unit", "stealth_9", "--x", "1"}), 1, "no unit \"stealth_9\" in the unit list."},
         {set({"--unit", "player_1", "--y", "1,5"}), 1, "\"1,5\" is not a number (--y)."},
-        {set({"--unit", "\xE4\xB8\x80", "--y", "1"}), 1, "the unit name must be a text of"},
         {set({"--name", ""}), 1, "the name must be a text of windows-1252 characters, not empty."},
         {pack, 1, "the JSON is not valid at line 20: unterminated object.", "}\n", ""},
         {pack, 1, "node 1: unknown type 5 (1 integer, 2 float, 3 string", node, "[5, -1, \"5\"]"},
-        {pack, 1, "entry 0 (\"values.prd\") has no \"aux3\".", "\"aux3\": 3,", ""},
         {pack, 1, "\"nameField\" must be 128 hex digits (64 bytes).", "\"76616c", "\"6c"},
-        {pack, 1, "the name does not match \"nameField\", which holds \"values.prd\"; change both.",
-         "\"values.prd\"", "\"other.prd\""},
         {pack, 1, "node 1 of the entry \"values.prd\" holds \"5e9\", which does not fit its type.",
          node, "[1, -1, \"5e9\"]"},
-        {pack, 1, "entry 0 (\"values.prd\"), node 1: \"12x\" is not a number.", node,
-         "[1, -1, \"12x\"]"},
         {pack, 1, "node 2: the text must be a text of windows-1252", "\"ab\"", "\"a\xE4\xB8\x80\""},
         {pack, 1, "has 32768 values; an entry holds at most 32767.", node, repeated(node, 32767)},
         {pack, 1, "an archive holds 1 to 10000 entries, not 10001.", entry, repeated(entry, 10001)},
