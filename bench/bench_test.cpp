@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace kmission::bench {
 namespace {
 
@@ -74,12 +76,8 @@ TEST(SyntheticMission, HasTheSizesTheTableNames) {
                 corners += IsRegionEntry(name) && IsCornerNode(entry.nodes[k].text());
             }
         }
-        EXPECT_EQ(std::to_string(units) + " " + std::to_string(regions) + " " +
-                      std::to_string(corners),
-                  "10000 1000 20000");
-        const NodeList& info =
-            load.mission.missionEntries.at(static_cast<std::size_t>(FindMissionInfo(load.mission)))
-                .nodes;
+        EXPECT_EQ((std::array{units, regions, corners}), (std::array{10000, 1000, 20000}));
+        const auto& info = load.mission.missionEntries.at(FindMissionInfo(load.mission)).nodes;
         EXPECT_EQ(info.size(), 30001u);
         EXPECT_EQ(ScanEnvironment(info).size(), kEnvironmentKeys.size());
     }

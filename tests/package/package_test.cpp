@@ -66,19 +66,18 @@ TEST(PackageTest, InstallsWhatTheDesktopLooksFor) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PATH", QFileInfo(tool).absolutePath() + ":" + environment.value("PATH"));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
-    const std::tuple<QString, int, QSize, const char*> cases[] = {
-        {game + "/pbd/readermp01.PBD", 128, {128, 96}, ""},
-        {game + "/pbd/readermp02.PBD", 3, {3, 2}, ""},
-        {work.path() + "/readermp01.PBD", 128, {0, 0}, "KMission: Bad Path!"},
+    const std::tuple<QString, int, QSize> cases[] = {
+        {game + "/pbd/readermp01.PBD", 128, {128, 96}},
+        {game + "/pbd/readermp02.PBD", 3, {3, 2}},
+        {work.path() + "/readermp01.PBD", 128, {0, 0}},
     };
-    for (const auto& [mission, size, expected, says] : cases) {
+    for (const auto& [mission, size, expected] : cases) {
         const QString out = work.path() + "/" + QString::number(expected.width()) + ".png";
         QString command = QString(exec).replace("%s", QString::number(size));
         const ProcessResult run = RunProgram(
             "/bin/sh", {"-c", command.replace("%i", quoted(mission)).replace("%o", quoted(out))},
             environment);
         EXPECT_EQ(run.exitCode, expected.isEmpty() ? 1 : 0);
-        EXPECT_TRUE(run.err.contains(says)) << run.err.toStdString();
         EXPECT_EQ(QImage(out).size(), expected);
     }
 }
