@@ -121,11 +121,10 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
     const std::string dumped =
         "{\"entries\": [{\"name\": \"mpinfo.prd\", \"offset\": 4, \"size\": " +
         std::to_string(kValues.size()) + RecordFields("mpinfo.prd") +
-        ", \"nodes\": [[4, -1, \"6\"], [3, 10, \"ab\xE2\x82\xAC\xC2\x81\\\"\\\\\"], [1, -1, "
-        "\"-5\"], "
-        "[2, -1, \"0.1\"], [2, -1, \"1E-07\"], [2, -1, \"1.234568E+07\"], [2, -1, \"-0\"], "
-        "[2, -1, \"1.401298E-45\"], [2, -1, \"3.402823E+38\"], [2, -1, \"-INF\"], "
-        "[2, -1, \"-NAN\"]]}, {\"name\": \"e.prd\", \"offset\": " +
+        ", \"nodes\": [[4, -1, \"6\"], [3, 10, \"ab\xE2\x82\xAC\xC2\x81\\\"\\\\\"], "
+        "[1, -1, \"-5\"], [2, -1, \"0.1\"], [2, -1, \"1E-07\"], [2, -1, \"1.234568E+07\"], "
+        "[2, -1, \"-0\"], [2, -1, \"1.401298E-45\"], [2, -1, \"3.402823E+38\"], "
+        "[2, -1, \"-INF\"], [2, -1, \"-NAN\"]]}, {\"name\": \"e.prd\", \"offset\": " +
         std::to_string(kValues.size() + 8) + ", \"size\": " + std::to_string(kEnded.size()) +
         RecordFields("e.prd") + ", \"nodes\": [[3, 1, \"x\"]]}]}\n";
     // Only the settings the mission has; boxes it gives no value stay empty.
@@ -138,6 +137,7 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
     const std::string maps = "{\"maps\": [{\"name\": \"first       \", \"bitmap\": "
                              "\"first_b     \", \"mpp\": null, \"offsetX\": -100, \"offsetY\": 7, "
                              "\"offsetZ\": 300}]}\n";
+    const std::string changed = "\"mpinfo.prd\" node 14 color[1]: \"2\" -> \"20\"\n";
     const std::vector<std::string> pack{"pack", "in.json", "out"};
     const auto set = [](std::vector<std::string> options) {
         options.insert(options.begin(), {"set", "small.PBD"});
@@ -153,12 +153,7 @@ TEST_F(ToolTest, PrintsExactlyOrRefusesAndWritesNothing) {
         {{"env", "small.PBD"}, 0, "", "", "", env},
         {{"units", "--csv", "small.PBD"}, 0, "", "", "", units},
         {{"diff", "small.PBD", "small.PBD"}, 0, ""},
-        {{"diff", "small.PBD", "green.PBD"},
-         1,
-         "",
-         "",
-         "",
-         "\"mpinfo.prd\" node 14 color[1]: \"2\" -> \"20\"\n"},
+        {{"diff", "small.PBD", "green.PBD"}, 1, "", "", "", changed},
         {{"maps", "reader.pbd"}, 0, "KMission: error 22\n", "", "", maps},
         {{}, 2, "kmission-tool: no command given\n\nUsage: kmission-tool COMMAND"},
         {{"diff", "small.PBD", "none.PBD"}, 2, "KMission: Bad Path!\n"},
