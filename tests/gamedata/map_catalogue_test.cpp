@@ -106,7 +106,7 @@ Bytes PictureIndexHead(std::int32_t count, int records, std::size_t extraBytes =
     for (std::int32_t word : {7, 8, 9, count, -1, -2})
         AppendInt32(head, word);
     for (int j = 0; j < records; ++j) {
-        AppendText(head, Padded("pic" + std::to_string(j) + "\t ", 32));
+        Append(head, BytesOf(Padded("pic" + std::to_string(j) + "\t ", 32)));
         AppendInt32(head, 1000 * (j + 1));
         AppendInt32(head, -j);
     }
