@@ -56,46 +56,6 @@ TEST(ReadTrailer, AcceptsOnlyTheFormsCountsAndDirectoriesThatFit) {
     }
 }
 
-// Records with every byte value in the fixed-width fields, read back from both forms.
-TEST(ReadDirectory, ReadsEveryFieldOfEveryRecord) {
-    ArchiveBuilder archive;
-    ArchiveEntry odd = Record(std::string(64, 'n'), 0, 4);
-    odd.auxText = "\0\x01\x7F\x80\xFF"s + std::string(59, '\xAA');
-    archive.data(BytesOf("abcd"));
-    archive.record(odd).record(Record("maps.prd", 2, 2, ' ')).record(Record("\xE9.prd", -5, 9));
-    for (const Bytes& file : {archive.standard(77), archive.alternate(0, -1)}) {
-        const TrailerResult trailer = ReadTrailer(file, kEither);
-        ASSERT_TRUE(trailer.trailer.has_value());
-        EXPECT_EQ(ReadDirectory(file, *trailer.trailer), archive.records());
-    }
-}
-
-// The entries are packed from offset 0 in directory order; an empty entry takes
-// the position of the next; names and auxiliary fields go out byte for byte.
-TEST(WriteArchive, PacksEntriesAndKeepsEveryOtherField) {
-    ArchiveEntry odd = Record(std::string(64, '\xFE'), 9, 9);
-    odd.auxText = "\0\0\x01 x\xFF"s + std::string(58, ' ');
-    odd.aux1 = INT_MIN;
-    ArchiveEntry bare{0, 0, "bare.prd", 0, "x"}; // short fields are padded with NULs
-    std::vector<ArchiveEntry> directory = {odd, Record("b.prd", 4, 5), Record("e.prd", 500, 77),
-                                           bare};
-    const Bytes file =
-        WriteArchive(directory, {BytesOf("AAA"), BytesOf("BBBBB"), {}, BytesOf("C")});
-
-    ArchiveBuilder expected;
-    expected.entry("", BytesOf("AAA")).entry("b.prd", BytesOf("BBBBB")).entry("e.prd", {});
-    expected.entry("", BytesOf("C"));
-    std::vector<ArchiveEntry>& records = expected.records();
-    records[0] = {0, 3, odd.name, odd.aux1, odd.auxText, odd.aux2, odd.aux3, odd.aux4, odd.aux5};
-    records[3] = {8, 1, Padded("bare.prd"), 0, Padded("x"), 0, 0, 0, 0};
-    EXPECT_EQ(file, expected.standard());
-    for (std::size_t i = 0; i < directory.size(); ++i)
-        EXPECT_EQ(std::pair(directory[i].offset, directory[i].size),
-                  std::pair(records[i].offset, records[i].size));
-    std::vector<ArchiveEntry> none;
-    EXPECT_EQ(WriteArchive(none, {}), ArchiveBuilder().standard());
-}
-
 // Texts of every size around the inline limit and lengths usual or not for
 // the type survive copies, moves and new texts (also part of their own).
 TEST(ReaderNode, HoldsTypeLengthAndTextThroughCopiesMovesAndNewTexts) {
@@ -103,20 +63,18 @@ TEST(ReaderNode, HoldsTypeLengthAndTextThroughCopiesMovesAndNewTexts) {
     const ReaderNode cases[] = {
         {kNodeBlank, 0, ""}, {kNodeInteger, -1, "-2147483648"}, {kNodeString, 11, "db_name_abc"},
         {kNodeString, 12, "db_name_abcd"}, {kNodeString, 6, "abcd"}, {kNodeString, 4, "\xE9\0\xFF!"s},
-        {kNodeInteger, 7, "12"}, {kNodeBlank, 0, "x"}, {1000, -5, std::string(300, 'o')}};
+        {kNodeBlank, 0, "x"}, {1000, -5, std::string(300, 'o')}};
     // clang-format on
     for (const ReaderNode& node : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::string(node.text())));
         ReaderNode copy = node, moved = std::move(copy), assigned(kNodeString, 40, "y");
         assigned = moved;
         EXPECT_EQ(assigned, node);
         for (const std::string& text : {""s, "12345678901"s, "123456789012"s}) {
-            assigned.setText(text);
-            EXPECT_EQ(assigned, ReaderNode(node.type(), node.length(), text));
+            moved.setText(text);
+            EXPECT_EQ(moved, ReaderNode(node.type(), node.length(), text));
         }
-        const std::size_t cut = std::min<std::size_t>(1, node.text().size());
-        moved.setText(moved.text().substr(cut));
-        EXPECT_EQ(moved, ReaderNode(node.type(), node.length(), node.text().substr(cut)));
+        moved.setText(moved.text().substr(1)); // a new text that is part of the old one
+        EXPECT_EQ(moved, ReaderNode(node.type(), node.length(), "23456789012"));
     }
     const ReaderNode node(kNodeString, 3, "abc");
     for (const ReaderNode& other :
@@ -257,46 +215,33 @@ TEST(SerializeNodes, CanonicalStreamsComeBackByteForByte) {
     EXPECT_TRUE(std::isnan(value) && !std::signbit(value));
 }
 
+// The bytes of a typed text: integers and lists round half to even, nothing
+// but the non-finite texts of FloatText is special, and what does not fit its
+// type is refused.
 TEST(SerializeNodes, TypedTextsGoThroughTheNumberReaderOrAreRefused) {
-    // An integer or list text and its int32; nullopt: refused.
+    const auto integer = [](std::int32_t value) { return ValueStream().integer(value).bytes(); };
+    const auto real = [](float value) { return ValueStream().real(value).bytes(); };
     // clang-format off
-    const std::pair<std::string, std::optional<std::int32_t>> integers[] = {
-        {"12.5", 12}, {"13.5", 14}, {"-2.5", -2}, {"12,5", 12}, {"", 0}, {"-", 0}, {"999999999", 999999999},
-        {"1234567890", 1234567890}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
-        {"2147483647.4", INT_MAX}, {"-2147483648.5", INT_MIN},
-        {"2147483648", {}}, {"-2147483649", {}}, {"2147483647.5", {}}, {"1E400", {}}};
+    const std::tuple<std::int32_t, std::string, Bytes> cases[] = {
+        {kNodeInteger, "12.5", integer(12)}, {kNodeInteger, "13.5", integer(14)}, {kNodeInteger, "-2.5", integer(-2)},
+        {kNodeInteger, "12,5", integer(12)}, {kNodeInteger, "", integer(0)}, {kNodeInteger, "-", integer(0)},
+        {kNodeInteger, "999999999", integer(999999999)}, {kNodeInteger, "1234567890", integer(1234567890)},
+        {kNodeInteger, "2147483647.4", integer(INT_MAX)}, {kNodeInteger, "-2147483648.5", integer(INT_MIN)},
+        {kNodeList, "-2147483648", ValueStream().list(INT_MIN).bytes()}, {kNodeList, "2147483647.5", {}},
+        {kNodeInteger, "2147483648", {}}, {kNodeInteger, "-2147483649", {}}, {kNodeInteger, "1E400", {}},
+        {kNodeFloat, "0.1", real(0.1f)}, {kNodeFloat, "12,5", real(12)}, {kNodeFloat, "", real(0)},
+        {kNodeFloat, "inf", real(0)}, {kNodeFloat, "NAN ", real(0)}, {kNodeFloat, "1E-50", real(0)},
+        {kNodeFloat, "3.402823E+38", real(3.402823e38f)}, {kNodeFloat, "1.401298E-45", real(std::bit_cast<float>(1u))},
+        {kNodeFloat, "3.5E+38", {}}, {kNodeFloat, "-1E400", {}}, {7, "1", {}}};
     // clang-format on
-    for (const auto& [text, expected] : integers) {
-        for (const std::int32_t type : {kNodeInteger, kNodeList}) {
-            SCOPED_TRACE(text + " as " + std::to_string(type));
-            Bytes out;
-            const auto failure =
-                SerializeNodes(Nodes({Node(kNodeString, "k"), Node(type, text)}), out);
-            EXPECT_EQ(failure ? std::optional(std::pair(failure->node, failure->text))
-                              : std::nullopt,
-                      expected ? std::nullopt : std::optional(std::pair(std::int64_t{2}, text)));
-            if (expected) {
-                EXPECT_EQ(out, ValueStream().text("k").tag(type).tag(*expected).bytes());
-            }
-        }
-    }
-    // clang-format off
-    const std::pair<std::string, std::optional<float>> floats[] = {
-        {"0.1", 0.1f}, {"12,5", 12.0f}, {"", 0.0f}, {"1.234568E+07", 12345680.0f}, {"inf", 0.0f},
-        {"NAN ", 0.0f}, {"3.402823E+38", 3.402823e38f}, {"1.401298E-45", std::bit_cast<float>(1u)},
-        {"1E-50", 0.0f}, {"3.5E+38", {}}, {"-1E400", {}}};
-    // clang-format on
-    for (const auto& [text, expected] : floats) {
+    for (const auto& [type, text, bytes] : cases) {
         SCOPED_TRACE(text);
         Bytes out;
-        const auto failure = SerializeNodes(Nodes({Node(kNodeFloat, text)}), out);
-        EXPECT_EQ(failure.has_value(), !expected);
-        if (expected) {
-            EXPECT_EQ(out, ValueStream().real(*expected).bytes());
-        }
+        const auto failure = SerializeNodes(Nodes({Node(kNodeString, "k"), Node(type, text)}), out);
+        EXPECT_EQ(failure ? failure->node : 0, bytes.empty() ? 2 : 0);
+        EXPECT_EQ(failure ? failure->text : "", bytes.empty() ? text : "");
+        EXPECT_EQ(out, bytes.empty() ? out : ValueStream().text("k").raw(bytes).bytes());
     }
-    Bytes out;
-    EXPECT_EQ(SerializeNodes(Nodes({Node(kNodeInteger, "1"), Node(7, "1")}), out)->node, 2);
     // A text typed later keeps its spaces and controls; a blank node ends the stream.
     EXPECT_EQ(Serialized(Nodes({{kNodeString, 3, " a\tb "}, {}, Node(kNodeInteger, "6")})),
               ValueStream().text(" a\tb ").end().bytes());
