@@ -101,36 +101,5 @@ TEST(ReadSharedArchive, ReadsTheLastMapsEntryWithItsNameCleaned) {
     EXPECT_EQ(refused.mapsNodes, NodeList{ReaderNode{}});
 }
 
-// A picture index of `count` and `records` records, then `extraBytes`.
-Bytes PictureIndexHead(std::int32_t count, int records, std::size_t extraBytes = 0) {
-    Bytes head;
-    for (std::int32_t word : {7, 8, 9, count, -1, -2})
-        AppendInt32(head, word);
-    for (int j = 0; j < records; ++j) {
-        Append(head, BytesOf(Padded("pic" + std::to_string(j) + "\t ", 32)));
-        AppendInt32(head, 1000 * (j + 1));
-        AppendInt32(head, -j);
-    }
-    head.insert(head.end(), extraBytes, 0x41);
-    return head;
-}
-
-// The counted records that are there, from the bytes or from the file.
-TEST(ReadPictureIndex, ReadsTheCountedRecordsThatAreThere) {
-    // clang-format off
-    const std::pair<Bytes, int> cases[] = {{PictureIndexHead(3, 3, 500), 3}, {PictureIndexHead(2, 3), 2},
-        {PictureIndexHead(5, 2, 39), 2}, {PictureIndexHead(INT_MIN, 2), 0}, {Bytes(23, 0xFF), 0}};
-    // clang-format on
-    TempDir folder;
-    for (const auto& [head, count] : cases) {
-        const std::vector<PictureIndexEntry> index = ReadPictureIndex(head);
-        EXPECT_EQ(index.size(), static_cast<std::size_t>(count));
-        EXPECT_EQ(ReadPictureIndexFile(folder.write("rimage.pbd", head)), index) << count;
-    }
-    EXPECT_EQ(ReadPictureIndex(PictureIndexHead(1, 2))[0],
-              (PictureIndexEntry{Padded("pic0\t ", 32), 1000, 0}));
-    EXPECT_TRUE(ReadPictureIndexFile(folder.file("missing.pbd")).empty());
-}
-
 } // namespace
 } // namespace kmission
