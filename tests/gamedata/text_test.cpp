@@ -66,14 +66,12 @@ float FromBits(std::uint32_t bits) {
     return std::bit_cast<float>(bits);
 }
 
+// Rows the walk across the range below does not reach.
 TEST(FloatText, WritesAtMostSevenSignificantDigits) {
-    const float max = std::numeric_limits<float>::max();
-    const float inf = std::numeric_limits<float>::infinity();
     const std::pair<float, const char*> cases[] = {
-        {0.0f, "0"}, {-0.0f, "-0"}, {0.5f, "0.5"}, {-0.25f, "-0.25"}, {100000.0f, "100000"},
-        // Seven significant digits, then the exponent form.
-        {1.2345678f, "1.234568"}, {1234567.0f, "1234567"}, {9999999.0f, "9999999"},
-        {10000000.0f, "1E+07"}, {-12345678.0f, "-1.234568E+07"}, {999999.94f, "999999.9"},
+        {100000.0f, "100000"}, {1.2345678f, "1.234568"}, {1234567.0f, "1234567"},
+        {9999999.0f, "9999999"}, {10000000.0f, "1E+07"}, {-12345678.0f, "-1.234568E+07"},
+        {999999.94f, "999999.9"},
         // Plain down to 1E-04 (0.0001f rounds up into the next decade), then the exponent form.
         {0.0001f, "0.0001"}, {0.00012345678f, "0.0001234568"}, {0.00001f, "1E-05"},
         {2e-5f, "2E-05"}, {-1.5e-5f, "-1.5E-05"}, {1e-7f, "1E-07"},
@@ -82,28 +80,25 @@ TEST(FloatText, WritesAtMostSevenSignificantDigits) {
         // The float nearest a power of ten takes the power, where it reads back.
         {1e28f, "1E+28"}, {-1e28f, "-1E+28"}, {FromBits(0x006CE3EEu), "1E-38"},
         {0.99999994f, "0.9999999"},
-        // The ends of the range, and magnitudes beyond the quick path.
+        // Magnitudes beyond the quick path.
         {1e-16f, "1E-16"}, {1.2345678e-17f, "1.234568E-17"}, {-1e-30f, "-1E-30"}, {1e29f, "1E+29"},
-        {max, "3.402823E+38"}, {-max, "-3.402823E+38"},
-        {std::numeric_limits<float>::min(), "1.175494E-38"},
-        {FromBits(1), "1.401298E-45"}, {FromBits(0x80000002u), "-2.802597E-45"}, {inf, "INF"},
-        {-inf, "-INF"}, {FromBits(0x7FC00000u), "NAN"}, {FromBits(0xFFC00000u), "-NAN"}};
+        {FromBits(0x80000002u), "-2.802597E-45"}};
     for (const auto& [value, text] : cases)
         EXPECT_EQ(FloatText(value), text);
     const std::pair<float, const char*> readouts[] = {
         {0.0f, " 0"}, {-0.0f, " 0"}, {0.5f, " .5"}, {-0.25f, "-.25"}, {12.5f, " 12.5"},
         {-2.0f, "-2"}, {1e-5f, " 1E-05"}, {-12345678.0f, "-1.234568E+07"}, {0.0001f, " .0001"},
-        {-inf, "-INF"}};
+        {-std::numeric_limits<float>::infinity(), "-INF"}};
     for (const auto& [value, text] : readouts)
         EXPECT_EQ(ReadoutText(value), text);
 }
 // clang-format on
 
 // Walks float bit patterns across the whole range (every sign, exponent and a
-// spread of mantissas) and checks each text against the C library's "%.7G"
+// spread of mantissas, infinities and NaNs too) and checks each text against the C library's "%.7G"
 // in the C locale, an independent writer of the same seven-digit form.
 TEST(FloatText, MatchesSevenDigitGeneralFormAcrossTheRange) {
-    for (std::uint32_t exponent = 0; exponent < 255; ++exponent) {
+    for (std::uint32_t exponent = 0; exponent < 256; ++exponent) {
         for (std::uint32_t mantissa : {0u, 1u, 0x2AAAAAu, 0x400000u, 0x4CCCCDu, 0x7FFFFFu}) {
             for (std::uint32_t sign : {0u, 1u}) {
                 const float value = FromBits(sign << 31 | exponent << 23 | mantissa);
