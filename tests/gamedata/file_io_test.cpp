@@ -1,4 +1,3 @@
-#include "file_exists.h"
 #include "file_io.h"
 
 #include "core_fixtures.h"
@@ -8,8 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #ifndef _WIN32
-#include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -37,22 +34,6 @@ TEST(ReadWholeFile, ReadsEveryBytePieceByPiece) {
     EXPECT_EQ(ReadWholeFile(folder.write("empty.pbd", {})), Bytes{});
     EXPECT_EQ(ReadWholeFile(folder.file("missing.pbd")), std::nullopt);
     EXPECT_EQ(ReadWholeFile(folder.path().string()), std::nullopt);
-}
-
-// Only regular files count; a name with wildcards matches any of them.
-TEST(FileExists, AnswersByListingTheFolder) {
-    TempDir folder;
-    folder.write("reader.pbd", {});
-    folder.write("readermp01.PBD", {});
-    fs::create_directory(folder.path() / "subfolder");
-    // clang-format off
-    const std::pair<std::string, bool> cases[] = {
-        {"reader.pbd", true}, {"subfolder", false}, {"re*mp*.PBD", true}, {"reader.pbd?", false},
-        {"*r.pbd*", true}, {"sub*", false}};
-    // clang-format on
-    for (const auto& [name, expected] : cases)
-        EXPECT_EQ(FileExists(folder.file(name)), expected) << name;
-    EXPECT_FALSE(FileExists(""));
 }
 
 // Writes `content` over `old` (when given) and checks what is left: only the
@@ -143,27 +124,6 @@ TEST(WriteFileSafely, RefusesATargetThatIsNotARegularFile) {
     EXPECT_EQ(WriteFileSafely(target, Pattern(10, 2)), "it is not a regular file");
     EXPECT_TRUE(fs::is_fifo(target));
     EXPECT_EQ(folder.entries(), Names{"out.PBD"});
-}
-
-// The replacement keeps owner, group, mode and the extended attributes (what
-// tools and the desktop note on a file: access lists, tags, where it came from).
-TEST(WriteFileSafely, KeepsOwnerGroupModeAndExtendedAttributes) {
-    TempDir folder;
-    const std::string target = folder.write("out.PBD", Pattern(50, 1));
-    const bool root = ::geteuid() == 0; // only root can give a file to another owner
-    ASSERT_EQ(root ? ::chown(target.c_str(), 4242, 4343) : 0, 0);
-    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
-    const bool attributes = ::setxattr(target.c_str(), "user.kmission.note", "kept", 4, 0) == 0;
-
-    ASSERT_EQ(WriteFileSafely(target, Pattern(70, 2)), std::nullopt);
-    struct stat saved {};
-    ASSERT_EQ(::stat(target.c_str(), &saved), 0);
-    EXPECT_EQ(saved.st_mode & 07777, 0640u);
-    EXPECT_EQ(std::pair(saved.st_uid, saved.st_gid),
-              root ? std::pair(4242u, 4343u) : std::pair(::getuid(), ::getgid()));
-    std::string read = "none";
-    EXPECT_EQ(attributes ? ::getxattr(target.c_str(), "user.kmission.note", read.data(), 4) : 4, 4);
-    EXPECT_EQ(read, attributes ? "kept" : "none");
 }
 
 #endif
