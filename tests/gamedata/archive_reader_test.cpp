@@ -16,6 +16,7 @@ using namespace std::string_literals;
 using namespace fixtures;
 constexpr auto kRange = TrailerError::CountOutOfRange, kZero = TrailerError::AlternateCountZero,
                kBeyond = TrailerError::DirectoryBeyondFile;
+constexpr std::int32_t kI = kNodeInteger, kF = kNodeFloat, kL = kNodeList;
 constexpr auto kOne = TrailerForms::StandardOnly;
 constexpr auto kBoth = TrailerForms::StandardOrAlternate;
 
@@ -64,7 +65,7 @@ Bytes AtLead(const Bytes& entry, const Bytes& after = {}) {
 }
 
 TEST(ParseEntry, TurnsValuesIntoNodesUntilTheEndTagTheSizeOrTheFileEnds) {
-    const ReaderNode i4 = Node(kNodeInteger, "4"), i5 = Node(kNodeInteger, "5");
+    const ReaderNode i4 = Node(kI, "4"), i5 = Node(kI, "5");
     const Bytes i5i6 = ValueStream().integer(5).integer(6).bytes();
     // The entry, the nodes, the size (-1: the entry's own) and the bytes after it.
     // clang-format off
@@ -76,7 +77,7 @@ TEST(ParseEntry, TurnsValuesIntoNodesUntilTheEndTagTheSizeOrTheFileEnds) {
         {ValueStream().integer(5).end().integer(2).bytes(), Nodes({i5}), -1, {}},
         // A tag ending exactly at the end is processed, its payload read from beyond.
         {ValueStream().integer(4).tag(kNodeInteger).bytes(), Nodes({i4, i5}), -1, ValueStream().tag(5).integer(6).bytes()},
-        {i5i6, Nodes({i5, Node(kNodeInteger, "6")}), -1, ValueStream().integer(7).bytes()},
+        {i5i6, Nodes({i5, Node(kI, "6")}), -1, ValueStream().integer(7).bytes()},
         {i5i6, Nodes({i5}), 0, {}}, // the first value is read whatever the size
         {ValueStream().integer(5).bytes(), Nodes({i5}), -1, ValueStream().tag(77).bytes()},
         // The end of the file ends the entry after the current value; missing bytes are zero.
@@ -86,7 +87,7 @@ TEST(ParseEntry, TurnsValuesIntoNodesUntilTheEndTagTheSizeOrTheFileEnds) {
     // clang-format on
     for (const auto& [entry, expected, size, after] : cases) {
         SCOPED_TRACE(testing::PrintToString(entry));
-        NodeList nodes = Nodes({Node(kNodeInteger, "old")});
+        NodeList nodes = Nodes({Node(kI, "old")});
         const auto length = size < 0 ? std::ssize(entry) : size;
         EXPECT_FALSE(ParseEntry(AtLead(entry, after), kLead, length, nodes).has_value());
         EXPECT_EQ(nodes, expected);
@@ -105,17 +106,14 @@ TEST(ParseEntry, KeepsToTheNodeLimitAndYieldsEvery1024Values) {
         NodeList nodes;
         const auto failure = ParseEntry(stream.bytes(), 0, std::ssize(stream.bytes()), nodes,
                                         ParseOptions{limit, [&yielded] { ++yielded; }});
-        EXPECT_EQ(failure ? failure->error : ParseError{},
-                  refused ? ParseError::TooManyNodes : ParseError{})
-            << values;
-        if (!failure) {
-            EXPECT_EQ(yielded, yields) << values;
-        }
+        EXPECT_EQ(failure.has_value(), refused) << values;
+        EXPECT_EQ(failure ? static_cast<int>(failure->error) : yielded,
+                  refused ? static_cast<int>(ParseError::TooManyNodes) : yields);
     }
     // The messages of a refusal are pinned end to end by the bad-input matrix but this one.
     const ParseFailure tooMany{ParseError::TooManyNodes, 1, 40};
     EXPECT_EQ(StartupParseMessages(tooMany), (Messages{Message{"Bad File"}, {"40", "Fpos"}}));
-    const NodeList nodes = Nodes({Node(kNodeString, "one"), Node(kNodeInteger, "2")});
+    const NodeList nodes = Nodes({Node(kNodeString, "one"), Node(kI, "2")});
     for (const auto& [k, text] :
          {std::pair{std::int64_t{1}, "one"}, {2, "2"}, {0, ""}, {3, ""}, {-1, ""}})
         EXPECT_EQ(NodeText(nodes, k), text) << k;
@@ -130,18 +128,18 @@ TEST(SerializeNodes, TypedTextsGoThroughTheNumberReaderOrAreRefused) {
     const auto bits = [](std::uint32_t value) { return ValueStream().realBits(value).bytes(); };
     // clang-format off
     const std::tuple<std::int32_t, std::string, Bytes> cases[] = {
-        {kNodeInteger, "12.5", integer(12)}, {kNodeInteger, "13.5", integer(14)}, {kNodeInteger, "-2.5", integer(-2)},
-        {kNodeInteger, "12,5", integer(12)}, {kNodeInteger, "", integer(0)}, {kNodeInteger, "-", integer(0)},
-        {kNodeInteger, "999999999", integer(999999999)}, {kNodeInteger, "1234567890", integer(1234567890)},
-        {kNodeInteger, "2147483647.4", integer(INT_MAX)}, {kNodeInteger, "-2147483648.5", integer(INT_MIN)},
-        {kNodeList, "-2147483648", ValueStream().list(INT_MIN).bytes()}, {kNodeList, "2147483647.5", {}},
-        {kNodeInteger, "2147483648", {}}, {kNodeInteger, "-2147483649", {}}, {kNodeInteger, "1E400", {}},
-        {kNodeFloat, "0.1", real(0.1f)}, {kNodeFloat, "12,5", real(12)}, {kNodeFloat, "", real(0)},
-        {kNodeFloat, "inf", real(0)}, {kNodeFloat, "NAN ", real(0)}, {kNodeFloat, "1E-50", real(0)},
-        {kNodeFloat, "3.402823E+38", real(3.402823e38f)}, {kNodeFloat, "1.401298E-45", real(std::bit_cast<float>(1u))},
-        {kNodeFloat, "INF", bits(0x7F800000u)}, {kNodeFloat, "-INF", bits(0xFF800000u)},
-        {kNodeFloat, "NAN", bits(0x7FC00000u)}, {kNodeFloat, "-NAN", bits(0xFFC00000u)}, {kNodeFloat, "-0", bits(0x80000000u)},
-        {kNodeFloat, "3.5E+38", {}}, {kNodeFloat, "-1E400", {}}, {7, "1", {}}};
+        {kI, "12.5", integer(12)}, {kI, "13.5", integer(14)}, {kI, "-2.5", integer(-2)},
+        {kI, "12,5", integer(12)}, {kI, "", integer(0)}, {kI, "-", integer(0)},
+        {kI, "999999999", integer(999999999)}, {kI, "1234567890", integer(1234567890)},
+        {kI, "2147483647.4", integer(INT_MAX)}, {kI, "-2147483648.5", integer(INT_MIN)},
+        {kL, "-2147483648", ValueStream().list(INT_MIN).bytes()}, {kL, "2147483647.5", {}},
+        {kI, "2147483648", {}}, {kI, "-2147483649", {}}, {kI, "1E400", {}},
+        {kF, "0.1", real(0.1f)}, {kF, "12,5", real(12)}, {kF, "", real(0)},
+        {kF, "inf", real(0)}, {kF, "NAN ", real(0)}, {kF, "1E-50", real(0)},
+        {kF, "3.402823E+38", real(3.402823e38f)}, {kF, "1.401298E-45", real(std::bit_cast<float>(1u))},
+        {kF, "INF", bits(0x7F800000u)}, {kF, "-INF", bits(0xFF800000u)},
+        {kF, "NAN", bits(0x7FC00000u)}, {kF, "-NAN", bits(0xFFC00000u)}, {kF, "-0", bits(0x80000000u)},
+        {kF, "3.5E+38", {}}, {kF, "-1E400", {}}, {7, "1", {}}};
     // clang-format on
     for (const auto& [type, text, bytes] : cases) {
         SCOPED_TRACE(text);
@@ -154,8 +152,7 @@ TEST(SerializeNodes, TypedTextsGoThroughTheNumberReaderOrAreRefused) {
     // A text typed later keeps its spaces and controls; a blank node ends the stream; the
     // bytes already there stay.
     Bytes out = BytesOf("pre");
-    EXPECT_FALSE(
-        SerializeNodes(Nodes({{kNodeString, 3, " a\tb "}, {}, Node(kNodeInteger, "6")}), out));
+    EXPECT_FALSE(SerializeNodes(Nodes({{kNodeString, 3, " a\tb "}, {}, Node(kI, "6")}), out));
     EXPECT_EQ(out, ValueStream().raw(BytesOf("pre")).text(" a\tb ").end().bytes());
 }
 

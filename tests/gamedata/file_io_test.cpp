@@ -117,15 +117,6 @@ TEST(WriteFileSafely, SavesThroughALinkAndKeepsTheLink) {
     }
 }
 
-TEST(WriteFileSafely, RefusesATargetThatIsNotARegularFile) {
-    TempDir folder;
-    const std::string target = folder.file("out.PBD");
-    ASSERT_EQ(::mkfifo(target.c_str(), 0644), 0);
-    EXPECT_EQ(WriteFileSafely(target, Pattern(10, 2)), "it is not a regular file");
-    EXPECT_TRUE(fs::is_fifo(target));
-    EXPECT_EQ(folder.entries(), Names{"out.PBD"});
-}
-
 #endif
 
 } // namespace

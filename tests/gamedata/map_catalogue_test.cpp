@@ -13,12 +13,12 @@ namespace {
 using namespace fixtures;
 
 // The fifteen texts of one well-formed map record, in node order.
-std::vector<std::string> RecordTexts(const std::string& name = "dunes",
-                                     const std::string& mpp = "25",
+// clang-format off
+std::vector<std::string> RecordTexts(const std::string& name = "dunes", const std::string& mpp = "25",
                                      const std::string& x = "-8000") {
-    return {"9", "name", "2",      name, "bitmap", "2", "dunes_bmp", "mpp",
-            "2", mpp,    "offset", "4",  x,        "0", "8200"};
+    return {"9", "name", "2", name, "bitmap", "2", "dunes_bmp", "mpp", "2", mpp, "offset", "4", x, "0", "8200"};
 }
+// clang-format on
 
 // Nodes built from texts; the walk looks at their texts only.
 NodeList NodesOf(std::initializer_list<std::vector<std::string>> parts) {
@@ -70,15 +70,8 @@ TEST(BuildMapCatalogue, WalksTheNodesForRecordsOfNine) {
 Bytes MapsStream(const std::string& name) {
     ValueStream stream;
     stream.list(2).text("maps").list(2).list(9).setting("name", {name}).setting("bitmap", {"b"});
-    return stream.text("mpp")
-        .list(2)
-        .real(12.5f)
-        .text("offset")
-        .list(4)
-        .integer(-100)
-        .integer(0)
-        .integer(300)
-        .bytes();
+    stream.text("mpp").list(2).real(12.5f).text("offset").list(4);
+    return stream.integer(-100).integer(0).integer(300).bytes();
 }
 
 TEST(ReadSharedArchive, ReadsTheLastMapsEntryWithItsNameCleaned) {
@@ -92,7 +85,6 @@ TEST(ReadSharedArchive, ReadsTheLastMapsEntryWithItsNameCleaned) {
     EXPECT_EQ(shared.catalogue.maps, std::vector<MapInfo>{Map("late", 12.5f, -100, 0, 300, "b")});
     ASSERT_EQ(shared.directory.size(), 4u);
     EXPECT_EQ(shared.directory[2].name, PadText("maps.prd", 64));
-    EXPECT_EQ(shared.directory[2].auxText, archive.records()[2].auxText);
 
     // A refused catalogue leaves no nodes behind.
     archive.entry("maps.prd", ValueStream().list(2).text("maps").tag(7).bytes());
