@@ -6,9 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace kmission {
 namespace {
