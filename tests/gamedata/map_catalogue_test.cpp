@@ -13,201 +13,84 @@ namespace {
 using namespace fixtures;
 
 // The fifteen texts of one well-formed map record, in node order.
-std::vector<std::string> RecordTexts(const std::string& name = "dunes",
-                                     const std::string& mpp = "25", const std::string& x = "-8000",
-                                     const std::string& z = "8200") {
-    return {"9", "name",   "2", name, "bitmap", "2", "dunes_bmp", "mpp", "2",
-            mpp, "offset", "4", x,    "0",      z};
+// clang-format off
+std::vector<std::string> RecordTexts(const std::string& name = "dunes", const std::string& mpp = "25",
+                                     const std::string& x = "-8000") {
+    return {"9", "name", "2", name, "bitmap", "2", "dunes_bmp", "mpp", "2", mpp, "offset", "4", x, "0", "8200"};
 }
+// clang-format on
 
 // Nodes built from texts; the walk looks at their texts only.
-NodeList NodesOf(const std::vector<std::string>& texts) {
+NodeList NodesOf(std::initializer_list<std::vector<std::string>> parts) {
     NodeList nodes{ReaderNode{}};
-    for (const std::string& text : texts)
-        nodes.push_back(Node(kNodeString, text));
+    for (const auto& part : parts)
+        for (const std::string& text : part)
+            nodes.push_back(Node(kNodeString, text));
     return nodes;
 }
 
-std::vector<std::string> Concat(std::vector<std::vector<std::string>> parts) {
-    std::vector<std::string> all;
-    for (const auto& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-MapInfo Map(const std::string& name, float mpp, std::int16_t x, std::int16_t y, std::int16_t z,
-            const std::string& bitmap = "dunes_bmp") {
+MapInfo Map(const std::string& name, float mpp = 25, std::int16_t x = -8000, std::int16_t y = 0,
+            std::int16_t z = 8200, const std::string& bitmap = "dunes_bmp") {
     return {PadText(name, 12), PadText(bitmap, 12), mpp, x, y, z};
 }
 
-std::vector<std::string> MessageTexts(const Messages& messages) {
-    std::vector<std::string> texts;
-    for (const Message& message : messages) {
-        EXPECT_EQ(message.title, kDefaultTitle);
-        EXPECT_EQ(message.buttons, MessageButtons::Ok);
-        EXPECT_EQ(message.icon, MessageIcon::None);
-        texts.push_back(message.text);
-    }
-    return texts;
-}
-
-struct WalkCase {
-    const char* label;
-    std::vector<std::string> texts;
-    std::vector<MapInfo> maps;
-};
-
 TEST(BuildMapCatalogue, WalksTheNodesForRecordsOfNine) {
-    std::vector<std::string> odd = RecordTexts("abcdefghijklmno", "0.1", "12.5", "13.5");
-    odd[6] = "\xE9t\xE9";
+    std::vector<std::string> odd = RecordTexts("abcdefghijklmno", "0.1", "12.5");
     odd[13] = "-2.5";
-    const MapInfo dunes = Map("dunes", 25.0f, -8000, 0, 8200);
+    const MapInfo dunes = Map("dunes");
     // clang-format off
-    const WalkCase cases[] = {
-        {"one record", Concat({{"maps", "3"}, RecordTexts()}), {dunes}},
-        {"records in order", Concat({{"maps", "4"}, RecordTexts("one", "1"),
-        {"pad"}, RecordTexts("two", "2")}),
-         {Map("one", 1.0f, -8000, 0, 8200), Map("two", 2.0f, -8000, 0, 8200)}},
-        {"values cut, padded and rounded", odd, {Map("abcdefghijkl", 0.1f, 12, -2, 14,
-            "\xE9t\xE9")}},
-        {"the node after maps is skipped", Concat({{"maps"}, RecordTexts()}), {}},
-        {"the node after a record is skipped", Concat({RecordTexts(), RecordTexts("second")}),
-        {dunes}},
-        {"exact texts only", Concat({{"09", "9.0", "Maps"}, RecordTexts()}), {dunes}},
-        {"cut short by the end", {"maps", "1", "9", "name", "2", "dunes"},
-        {Map("dunes", 0, 0, 0, 0, "")}},
-        {"the last node is looked at", {"x", "9"}, {Map("", 0.0f, 0, 0, 0, "")}},
-        {"no nodes", {}, {}}};
+    const std::pair<NodeList, std::vector<MapInfo>> cases[] = {
+        {NodesOf({{"maps", "4"}, RecordTexts("one", "1"), {"pad"}, RecordTexts("two", "2")}),
+         {Map("one", 1), Map("two", 2)}},
+        {NodesOf({odd}), {Map("abcdefghijkl", 0.1f, 12, -2)}}, // cut, padded and rounded
+        {NodesOf({{"maps"}, RecordTexts()}), {}}, // the node after "maps" is skipped
+        {NodesOf({RecordTexts(), RecordTexts("second")}), {dunes}}, // and the node after a record
+        {NodesOf({{"09", "9.0", "Maps"}, RecordTexts()}), {dunes}}, // exact texts only
+        {NodesOf({{"maps", "1", "9", "name", "2", "dunes"}}), {Map("dunes", 0, 0, 0, 0, "")}},
+        {NodesOf({{"x", "9"}}), {Map("", 0, 0, 0, 0, "")}}, // the last node is looked at
+        {NodesOf({}), {}}};
     // clang-format on
-    for (const WalkCase& c : cases) {
-        SCOPED_TRACE(c.label);
-        EXPECT_EQ(BuildMapCatalogue(NodesOf(c.texts)).maps, c.maps);
-    }
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(BuildMapCatalogue(cases[i].first).maps, cases[i].second) << i;
+
+    // Each key and count has its message, in node order; the values are still read.
+    std::vector<std::string> wrong = RecordTexts();
+    for (const std::size_t node : {1, 2, 4, 5, 7, 8, 10, 11})
+        wrong[node] = wrong[node] == "2" ? "3" : "x";
+    const MapCatalogue catalogue = BuildMapCatalogue(NodesOf({wrong}));
+    EXPECT_EQ(catalogue.maps, std::vector<MapInfo>{dunes});
+    const std::string texts[] = {"error", "error 2",  "error", "error 22",
+                                 "error", "error 23", "error", "error 24"};
+    ASSERT_EQ(catalogue.messages.size(), std::size(texts));
+    for (std::size_t i = 0; i < std::size(texts); ++i)
+        EXPECT_EQ(catalogue.messages[i], Message{texts[i]}) << i;
 }
 
-TEST(BuildMapCatalogue, EachKeyAndCountHasItsMessageInNodeOrder) {
-    const std::pair<std::size_t, const char*> cases[] = {
-        {1, "error"}, {2, "error 2"},  {4, "error"},  {5, "error 22"},
-        {7, "error"}, {8, "error 23"}, {10, "error"}, {11, "error 24"}};
-    std::vector<std::string> allWrong = RecordTexts();
-    for (const auto& [node, message] : cases) {
-        SCOPED_TRACE(node);
-        std::vector<std::string> texts = RecordTexts();
-        texts[node] = texts[node] == "2" ? "3" : "x";
-        allWrong[node] = texts[node];
-        const MapCatalogue catalogue = BuildMapCatalogue(NodesOf(texts));
-        EXPECT_EQ(MessageTexts(catalogue.messages), std::vector<std::string>{message});
-        EXPECT_EQ(catalogue.maps, std::vector<MapInfo>{Map("dunes", 25.0f, -8000, 0, 8200)});
-    }
-    EXPECT_EQ(MessageTexts(BuildMapCatalogue(NodesOf(allWrong)).messages),
-              (std::vector<std::string>{"error", "error 2", "error", "error 22", "error",
-                                        "error 23", "error", "error 24"}));
-}
-
-// The "maps.prd" stream of a catalogue with the given maps.
-Bytes MapsStream(const std::vector<std::string>& names) {
+// The "maps.prd" stream of a catalogue with one map.
+Bytes MapsStream(const std::string& name) {
     ValueStream stream;
-    stream.list(2).text("maps").list(static_cast<std::int32_t>(names.size()) + 1);
-    for (const std::string& name : names) {
-        stream.list(9).setting("name", {name}).setting("bitmap", {name + "_b"});
-        stream.text("mpp").list(2).real(12.5f).text("offset").list(4).integer(-100);
-        stream.integer(0).integer(300).list(1); // an empty list between records
-    }
-    return stream.bytes();
+    stream.list(2).text("maps").list(2).list(9).setting("name", {name}).setting("bitmap", {"b"});
+    stream.text("mpp").list(2).real(12.5f).text("offset").list(4);
+    return stream.integer(-100).integer(0).integer(300).bytes();
 }
 
-std::vector<MapInfo> Maps(std::initializer_list<const char*> names) {
-    std::vector<MapInfo> maps;
-    for (const char* name : names)
-        maps.push_back(Map(name, 12.5f, -100, 0, 300, std::string(name) + "_b"));
-    return maps;
-}
-
-TEST(ReadSharedArchive, ReadsTheLastMapsEntryOrTheFirstFromEitherTrailerForm) {
+TEST(ReadSharedArchive, ReadsTheLastMapsEntryWithItsNameCleaned) {
     ArchiveBuilder archive;
-    archive.entry("other.prd", MapsStream({"other"}))
-        .entry("maps.prd", MapsStream({"dunes", "hills"}))
-        .entry("\tmaps.prd  ", MapsStream({"late"}), ' ')
-        .entry("MAPS.PRD", MapsStream({"capital"}));
-    for (const Bytes& file : {archive.standard(), archive.alternate(0), archive.alternate(-9)}) {
-        const SharedArchive shared = ReadSharedArchive(file);
-        ASSERT_TRUE(shared.ok);
-        EXPECT_EQ(shared.catalogue.maps, Maps({"late"}));
-        EXPECT_TRUE(shared.messages.empty());
-        ASSERT_EQ(shared.directory.size(), 4u);
-        EXPECT_EQ(shared.directory[2].name, PadText("maps.prd", 64));
-        EXPECT_EQ(shared.directory[2].auxText, archive.records()[2].auxText);
-    }
-    ArchiveBuilder unnamed;
-    unnamed.entry("first.prd", MapsStream({"dunes", "hills"})).entry("b.prd", MapsStream({"b"}));
-    EXPECT_EQ(ReadSharedArchive(unnamed.standard()).catalogue.maps, Maps({"dunes", "hills"}));
-}
+    archive.entry("other.prd", MapsStream("other"))
+        .entry("maps.prd", MapsStream("dunes"))
+        .entry("\tmaps.prd  ", MapsStream("late"), ' ')
+        .entry("MAPS.PRD", MapsStream("capital"));
+    const SharedArchive shared = ReadSharedArchive(archive.standard());
+    EXPECT_TRUE(shared.ok && shared.messages.empty());
+    EXPECT_EQ(shared.catalogue.maps, std::vector<MapInfo>{Map("late", 12.5f, -100, 0, 300, "b")});
+    ASSERT_EQ(shared.directory.size(), 4u);
+    EXPECT_EQ(shared.directory[2].name, PadText("maps.prd", 64));
 
-TEST(ReadSharedArchive, RefusalsEndTheStartUpAndCatalogueMessagesDoNot) {
-    ArchiveBuilder archive;
-    archive.entry("maps.prd", MapsStream({"dunes"}));
-    for (const Bytes& file :
-         {archive.alternateWithCount(0, 0), archive.standardWithCount(10001, 0)}) {
-        const SharedArchive shared = ReadSharedArchive(file);
-        EXPECT_FALSE(shared.ok);
-        EXPECT_EQ(shared.messages, Messages{Message{"Bad File"}});
-    }
-    ArchiveBuilder badTag;
-    badTag.entry("first.prd", ValueStream().integer(1).bytes())
-        .entry("maps.prd", ValueStream().list(2).text("maps").tag(7).bytes());
-    const SharedArchive refused = ReadSharedArchive(badTag.standard());
+    // A refused catalogue leaves no nodes behind.
+    archive.entry("maps.prd", ValueStream().list(2).text("maps").tag(7).bytes());
+    const SharedArchive refused = ReadSharedArchive(archive.standard());
     EXPECT_FALSE(refused.ok);
-    // The bad tag ends 8 + 8 + 12 + 4 bytes into the file.
-    EXPECT_EQ(refused.messages,
-              (Messages{Message{"new type found! 7\nOr error."}, Message{"32", "Fpos"}}));
     EXPECT_EQ(refused.mapsNodes, NodeList{ReaderNode{}});
-
-    ArchiveBuilder untidy;
-    untidy.entry("maps.prd", ValueStream().list(9).text("nam").list(2).text("x").bytes());
-    const SharedArchive shown = ReadSharedArchive(untidy.standard());
-    EXPECT_TRUE(shown.ok);
-    EXPECT_EQ(shown.messages, shown.catalogue.messages);
-    EXPECT_EQ(MessageTexts(shown.messages).front(), "error");
-    EXPECT_EQ(shown.catalogue.maps.size(), 1u);
-}
-
-Bytes PictureIndexHead(std::int32_t count, int records, std::size_t extraBytes = 0) {
-    Bytes head;
-    for (std::int32_t word : {7, 8, 9, count, -1, -2})
-        AppendInt32(head, word);
-    for (int j = 0; j < records; ++j) {
-        AppendText(head, Padded("pic" + std::to_string(j) + "\t ", 32));
-        AppendInt32(head, 1000 * (j + 1));
-        AppendInt32(head, -j);
-    }
-    head.insert(head.end(), extraBytes, 0x41);
-    return head;
-}
-
-std::vector<PictureIndexEntry> IndexRecords(int count) {
-    std::vector<PictureIndexEntry> records;
-    for (int j = 0; j < count; ++j)
-        records.push_back({Padded("pic" + std::to_string(j) + "\t ", 32), 1000 * (j + 1), -j});
-    return records;
-}
-
-TEST(ReadPictureIndex, ReadsTheCountedRecordsThatAreThere) {
-    // Counts that are negative or larger than the file give the records that are there.
-    // clang-format off
-    const std::pair<Bytes, int> cases[] = {
-        {PictureIndexHead(3, 3, 500), 3}, {PictureIndexHead(2, 3), 2},
-        {PictureIndexHead(5, 2, 39), 2},
-        {PictureIndexHead(INT_MAX, 2), 2}, {PictureIndexHead(-1, 2), 0},
-        {PictureIndexHead(INT_MIN, 2), 0},
-        {PictureIndexHead(0, 2), 0}, {Bytes(23, 0xFF), 0}};
-    // clang-format on
-    TempDir folder;
-    for (const auto& [head, count] : cases) {
-        SCOPED_TRACE(count);
-        EXPECT_EQ(ReadPictureIndex(head), IndexRecords(count));
-        EXPECT_EQ(ReadPictureIndexFile(folder.write("rimage.pbd", head)), IndexRecords(count));
-    }
-    EXPECT_TRUE(ReadPictureIndexFile(folder.file("missing.pbd")).empty());
 }
 
 } // namespace

@@ -36,13 +36,11 @@ TEST(TextToNumber, ReadsTheLongestLeadingNumber) {
         {"1d-2", 0.01}, {"2D+3", 2000}, {"1E0002", 100}, {"1E", 1}, {"1E+", 1}, {"1E-", 1},
         {"1E2E3", 100}, {"1E2x", 100}, {"5-", 5}, {"1e-2x", 0.01}, {"1Ex", 1},
         // Blanks, tabs and line feeds anywhere are ignored; a carriage return is not.
-        {" 1 2", 12}, {"\t-\n4", -4}, {"1 E 2", 100}, {"1 2 3 . 5", 123.5}, {"1\r2", 1},
-        {"- .5", -0.5},
+        {" 1 2", 12}, {"\t-\n4", -4}, {"1 E 2", 100}, {"1 2 3 . 5", 123.5}, {"1\r2", 1}, {"- .5", -0.5},
         // Beyond double: infinity or zero by where the first digit stands.
         {"1E400", kInf}, {"-1E400", -kInf}, {"0.5E400", kInf}, {"00012E400", kInf}, {"1E-400", 0},
         {"-1E-400", -0.0}, {"5E-4000", 0}, {"0.05E-400", 0}, {"1E99999999999", kInf},
-        {"1E-99999999999", 0}, {std::string(400, '9'), kInf},
-        {"-" + std::string(400, '9') + ".5", -kInf},
+        {"1E-99999999999", 0}, {std::string(400, '9'), kInf}, {"-" + std::string(400, '9') + ".5", -kInf},
         // Decimal fractions come out as the nearest double.
         {"0.1", 0.1}, {"0.3", 0.3}, {"123.456", 123.456}, {"3.402823E+38", 3.402823e38},
         {"1.175494E-38", 1.175494e-38}};
@@ -66,44 +64,37 @@ float FromBits(std::uint32_t bits) {
     return std::bit_cast<float>(bits);
 }
 
+// Rows the walk across the range below does not reach.
 TEST(FloatText, WritesAtMostSevenSignificantDigits) {
-    const float max = std::numeric_limits<float>::max();
-    const float inf = std::numeric_limits<float>::infinity();
     const std::pair<float, const char*> cases[] = {
-        {0.0f, "0"}, {-0.0f, "-0"}, {0.5f, "0.5"}, {-0.25f, "-0.25"}, {100000.0f, "100000"},
-        // Seven significant digits, then the exponent form.
-        {1.2345678f, "1.234568"}, {1234567.0f, "1234567"}, {9999999.0f, "9999999"},
-        {10000000.0f, "1E+07"}, {-12345678.0f, "-1.234568E+07"}, {999999.94f, "999999.9"},
+        {100000.0f, "100000"}, {1.2345678f, "1.234568"}, {1234567.0f, "1234567"},
+        {9999999.0f, "9999999"}, {10000000.0f, "1E+07"}, {-12345678.0f, "-1.234568E+07"}, {999999.94f, "999999.9"},
         // Plain down to 1E-04 (0.0001f rounds up into the next decade), then the exponent form.
         {0.0001f, "0.0001"}, {0.00012345678f, "0.0001234568"}, {0.00001f, "1E-05"},
         {2e-5f, "2E-05"}, {-1.5e-5f, "-1.5E-05"}, {1e-7f, "1E-07"},
         // Halfway between seven-digit texts: to the even one.
         {10000005.0f, "1E+07"}, {10000015.0f, "1.000002E+07"}, {10000025.0f, "1.000002E+07"},
         // The float nearest a power of ten takes the power, where it reads back.
-        {1e28f, "1E+28"}, {-1e28f, "-1E+28"}, {FromBits(0x006CE3EEu), "1E-38"},
-        {0.99999994f, "0.9999999"},
-        // The ends of the range, and magnitudes beyond the quick path.
+        {1e28f, "1E+28"}, {-1e28f, "-1E+28"}, {FromBits(0x006CE3EEu), "1E-38"}, {0.99999994f, "0.9999999"},
+        // Magnitudes beyond the quick path.
         {1e-16f, "1E-16"}, {1.2345678e-17f, "1.234568E-17"}, {-1e-30f, "-1E-30"}, {1e29f, "1E+29"},
-        {max, "3.402823E+38"}, {-max, "-3.402823E+38"},
-        {std::numeric_limits<float>::min(), "1.175494E-38"},
-        {FromBits(1), "1.401298E-45"}, {FromBits(0x80000002u), "-2.802597E-45"}, {inf, "INF"},
-        {-inf, "-INF"}, {FromBits(0x7FC00000u), "NAN"}, {FromBits(0xFFC00000u), "-NAN"}};
+        {FromBits(0x80000002u), "-2.802597E-45"}};
     for (const auto& [value, text] : cases)
         EXPECT_EQ(FloatText(value), text);
     const std::pair<float, const char*> readouts[] = {
         {0.0f, " 0"}, {-0.0f, " 0"}, {0.5f, " .5"}, {-0.25f, "-.25"}, {12.5f, " 12.5"},
         {-2.0f, "-2"}, {1e-5f, " 1E-05"}, {-12345678.0f, "-1.234568E+07"}, {0.0001f, " .0001"},
-        {-inf, "-INF"}};
+        {-std::numeric_limits<float>::infinity(), "-INF"}};
     for (const auto& [value, text] : readouts)
         EXPECT_EQ(ReadoutText(value), text);
 }
 // clang-format on
 
 // Walks float bit patterns across the whole range (every sign, exponent and a
-// spread of mantissas) and checks each text against the C library's "%.7G"
+// spread of mantissas, infinities and NaNs too) and checks each text against the C library's "%.7G"
 // in the C locale, an independent writer of the same seven-digit form.
 TEST(FloatText, MatchesSevenDigitGeneralFormAcrossTheRange) {
-    for (std::uint32_t exponent = 0; exponent < 255; ++exponent) {
+    for (std::uint32_t exponent = 0; exponent < 256; ++exponent) {
         for (std::uint32_t mantissa : {0u, 1u, 0x2AAAAAu, 0x400000u, 0x4CCCCDu, 0x7FFFFFu}) {
             for (std::uint32_t sign : {0u, 1u}) {
                 const float value = FromBits(sign << 31 | exponent << 23 | mantissa);
@@ -128,8 +119,7 @@ TEST(FloatText, ReadsBackThroughTextToNumberToAStableFloat) {
 TEST(AsciiText, CaseChangesOnlyLettersAndIntegersArePlain) {
     EXPECT_EQ(ToUpperAscii("`az{@AZ[_9\xE9\xFF"), "`AZ{@AZ[_9\xE9\xFF");
     EXPECT_EQ(ToLowerAscii("`az{@AZ[_9\xC9\xDE"), "`az{@az[_9\xC9\xDE");
-    EXPECT_TRUE(StartsWith("reg_inside", "reg_"));
-    EXPECT_FALSE(StartsWith("REG_inside", "reg_"));
+    EXPECT_TRUE(StartsWith("reg_inside", "reg_") && !StartsWith("REG_inside", "reg_"));
     EXPECT_EQ(IntegerText(-2147483648LL), "-2147483648");
 }
 

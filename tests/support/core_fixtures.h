@@ -31,21 +31,12 @@ inline void AppendInt32(Bytes& out, std::int32_t value) {
         out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> shift));
 }
 
-inline void AppendInt16(Bytes& out, std::int16_t value) {
-    AppendInt32(out, value);
-    out.resize(out.size() - 2);
-}
-
 inline void Append(Bytes& out, const Bytes& more) {
     out.insert(out.end(), more.begin(), more.end());
 }
 
 inline Bytes BytesOf(std::string_view text) {
     return Bytes(text.begin(), text.end());
-}
-
-inline void AppendText(Bytes& out, std::string_view bytes) {
-    Append(out, BytesOf(bytes));
 }
 
 inline std::uint32_t FloatBits(float value) {
@@ -154,11 +145,11 @@ private:
         for (const ArchiveEntry& r : records_) {
             AppendInt32(out, r.offset);
             AppendInt32(out, r.size);
-            AppendText(out, Padded(r.name));
+            Append(out, BytesOf(Padded(r.name)));
             AppendInt32(out, r.aux1);
-            AppendText(out, Padded(r.auxText));
-            for (std::int16_t aux : {r.aux2, r.aux3, r.aux4, r.aux5})
-                AppendInt16(out, aux);
+            Append(out, BytesOf(Padded(r.auxText)));
+            AppendInt32(out, static_cast<std::uint16_t>(r.aux2) | r.aux3 << 16);
+            AppendInt32(out, static_cast<std::uint16_t>(r.aux4) | r.aux5 << 16);
         }
         for (std::int32_t word : trailer)
             AppendInt32(out, word);
@@ -206,12 +197,12 @@ struct PictureSpec {
 inline Bytes PictureBytes(const PictureSpec& picture) {
     Bytes out;
     AppendInt32(out, 0x13572468); // not used by the reader
-    AppendInt16(out, picture.width);
-    AppendInt16(out, picture.height);
+    AppendInt32(out, static_cast<std::uint16_t>(picture.width) | picture.height << 16);
     AppendInt32(out, -1);
     AppendInt32(out, 0x0BADF00D);
     for (std::uint16_t pixel : picture.pixels)
-        AppendInt16(out, static_cast<std::int16_t>(pixel));
+        out.insert(out.end(),
+                   {static_cast<std::uint8_t>(pixel), static_cast<std::uint8_t>(pixel >> 8)});
     return out;
 }
 
@@ -224,7 +215,7 @@ inline Bytes PictureFile(const std::vector<PictureSpec>& pictures) {
         AppendInt32(out, word);
     auto at = static_cast<std::int32_t>(24 + 40 * pictures.size());
     for (std::size_t j = 0; j < pictures.size(); ++j) {
-        AppendText(out, Padded(pictures[j].name, 32));
+        Append(out, BytesOf(Padded(pictures[j].name, 32)));
         AppendInt32(out, at);
         AppendInt32(out, 1000 + static_cast<std::int32_t>(j));
         at += static_cast<std::int32_t>(PictureBytes(pictures[j]).size());
@@ -237,18 +228,13 @@ inline Bytes PictureFile(const std::vector<PictureSpec>& pictures) {
 // A folder of its own under the system's temporary folder, removed afterwards.
 class TempDir {
 public:
-    // A new folder with a random name; names already taken are passed over.
+    // A new folder with a random name; a name already taken is passed over.
     TempDir() {
         std::random_device random;
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            auto candidate = std::filesystem::temp_directory_path() /
-                             ("kmission-test-" + std::to_string(random()));
-            std::error_code error;
-            if (std::filesystem::create_directory(candidate, error))
-                path_ = std::move(candidate);
-        }
-        if (path_.empty())
-            throw std::runtime_error("cannot create a temporary folder");
+        do
+            path_ = std::filesystem::temp_directory_path() /
+                    ("kmission-test-" + std::to_string(random()));
+        while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ignored;
