@@ -7,6 +7,12 @@
 #include <cerrno>
 #include <cstring>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
+
 namespace kmission {
 namespace {
 
@@ -112,6 +118,27 @@ TEST(WriteFileSafely, SavesThroughALinkAndKeepsTheLink) {
         EXPECT_EQ(fs::read_symlink(folder.path() / "link.PBD"), leadsTo);
         EXPECT_EQ(folder.read(file), Pattern(100, 6));
     }
+}
+
+// A replaced file keeps its owner, group, mode and extended attributes; a
+// target that is not a regular file is never replaced.
+TEST(WriteFileSafely, KeepsWhatTheOldFileWasAndRefusesOtherKinds) {
+    TempDir folder;
+    const std::string target = folder.write("out.PBD", Pattern(10, 1));
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const bool root = ::geteuid() == 0; // only root can give a file away
+    ASSERT_TRUE(!root || ::chown(target.c_str(), 1234, 5678) == 0);
+    const bool xattr = ::setxattr(target.c_str(), "user.k", "v", 1, 0) == 0;
+    ASSERT_EQ(WriteFileSafely(target, Pattern(20, 2)), std::nullopt);
+    struct stat kept {};
+    ASSERT_EQ(::stat(target.c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_mode & 07777, 0640u);
+    EXPECT_TRUE(!root || (kept.st_uid == 1234 && kept.st_gid == 5678));
+    char value = 'v'; // not every file system keeps user attributes
+    EXPECT_TRUE(!xattr || (::getxattr(target.c_str(), "user.k", &value, 1) == 1 && value == 'v'));
+    ASSERT_EQ(::mkfifo(folder.file("fifo.PBD").c_str(), 0644), 0);
+    EXPECT_EQ(WriteFileSafely(folder.file("fifo.PBD"), Pattern(5, 3)), "it is not a regular file");
+    EXPECT_TRUE(fs::is_fifo(folder.path() / "fifo.PBD"));
 }
 
 #endif
