@@ -68,6 +68,9 @@ TEST(RegistryTest, KeysReadThePrefixFilesAfreshAndTakeTextAndNumbersOnly) {
         EXPECT_EQ(GetKeyValue(RegistryRoot::LocalMachine, kGameKey, name, text), found);
         EXPECT_EQ(text, expected);
     }
+    std::string text = "before";
+    EXPECT_FALSE(GetKeyValue(RegistryRoot::LocalMachine, "Software\\Absent", "Text", text));
+    EXPECT_EQ(text, "");
 
     prefix.makeFile("user.reg", GameKeyWith("\"Program\"=\"user\""));
     RegistryValue value;
