@@ -97,6 +97,12 @@ TEST_F(EditingTest, HoverPicksTheFirstUnitWhoseOpenBoxHoldsThePointer) {
         state_.selectedNode = node;
         EXPECT_EQ(SelectionIsUnit(state_), unit == 1) << entry << "/" << node;
     }
+    // A unit name may be an entry's first node; its seven values must follow.
+    EntryTree first{"aiv.prd", fixtures::Nodes({fixtures::Node(kNodeString, "player_2")})};
+    first.nodes.resize(2 + kUnitAngleOffset);
+    EXPECT_TRUE(IsUnitWithValues(first, 1));
+    first.nodes.pop_back();
+    EXPECT_FALSE(IsUnitWithValues(first, 1));
 }
 
 // Dragging pans; in move mode (where hovering no longer picks) it moves the
