@@ -12,9 +12,12 @@ using test::WineRegistryFile;
 
 constexpr const char* kGameKey = "Software\\Brintell\\Korvane 3\\1.0";
 
-const WineRegistryValue* Find(const std::optional<WineRegistryKey>& key, std::string_view name) {
+// A copy, so that it may outlive the key it was found in.
+std::optional<WineRegistryValue> Find(const std::optional<WineRegistryKey>& key,
+                                      std::string_view name) {
     EXPECT_TRUE(key) << "key not found";
-    return key ? key->find(name) : nullptr;
+    const WineRegistryValue* value = key ? key->find(name) : nullptr;
+    return value ? std::optional(*value) : std::nullopt;
 }
 
 // Escapes give UTF-16 units; surrogates pair only when high is followed by low.
@@ -33,9 +36,9 @@ TEST(WineRegistryTest, TextUndoesWineEscapesAndPairsSurrogates) {
     };
     for (const auto& [fileText, unicode] : cases) {
         SCOPED_TRACE(fileText);
-        const auto* value =
+        const auto value =
             Find(ReadWineRegistryKey(GameKeyWith("\"T\"=\"" + fileText + "\""), kGameKey), "T");
-        ASSERT_NE(value, nullptr);
+        ASSERT_TRUE(value);
         EXPECT_EQ(value->unicode, unicode);
     }
 }
@@ -65,10 +68,10 @@ TEST(WineRegistryTest, OtherFormsKeepTypeAndBytesAndMalformedLinesAreSkipped) {
     for (const auto& [line, type, data, unicode] : cases) {
         SCOPED_TRACE(line);
         const auto key = ReadWineRegistryKey(GameKeyWith(line + "\n\"Next\"=\"ok\""), kGameKey);
-        EXPECT_NE(Find(key, "Next"), nullptr);
-        const auto* value = Find(key, line[0] == '@' ? "" : "V");
-        ASSERT_EQ(value != nullptr, type != 0);
-        if (value != nullptr) {
+        EXPECT_TRUE(Find(key, "Next"));
+        const auto value = Find(key, line[0] == '@' ? "" : "V");
+        ASSERT_EQ(value.has_value(), type != 0);
+        if (value) {
             EXPECT_EQ(std::tie(value->type, value->data, value->unicode),
                       std::tie(type, data, unicode));
         }
@@ -116,9 +119,9 @@ TEST(WineRegistryTest, KeysAreFoundByNameInThe32BitViewFirst) {
     }
     EXPECT_FALSE(
         FindWineRegistryKey("WINE REGISTRY Version 1\n[Software\\\\A] 1\n", "Software\\A"));
-    const auto* crlf =
+    const auto crlf =
         Find(ReadWineRegistryKey("WINE REGISTRY Version 2\r\n[A] 1\r\n\"V\"=\"x\"\r\n", "A"), "V");
-    ASSERT_NE(crlf, nullptr);
+    ASSERT_TRUE(crlf);
     EXPECT_EQ(crlf->unicode, "x");
 }
 
