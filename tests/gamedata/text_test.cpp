@@ -98,8 +98,10 @@ TEST(FloatText, MatchesSevenDigitGeneralFormAcrossTheRange) {
         for (std::uint32_t mantissa : {0u, 1u, 0x2AAAAAu, 0x400000u, 0x4CCCCDu, 0x7FFFFFu}) {
             for (std::uint32_t sign : {0u, 1u}) {
                 const float value = FromBits(sign << 31 | exponent << 23 | mantissa);
-                char expected[64];
-                std::snprintf(expected, sizeof expected, "%.7G", static_cast<double>(value));
+                // The sign is written apart: Windows' C library drops a NaN's.
+                char expected[64] = "-";
+                std::snprintf(expected + sign, sizeof expected - 1, "%.7G",
+                              static_cast<double>(std::fabs(value)));
                 ASSERT_EQ(FloatText(value), expected) << (sign << 31 | exponent << 23 | mantissa);
             }
         }
