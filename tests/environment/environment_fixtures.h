@@ -6,6 +6,7 @@
 // one setting per property. Tests name a value by the text it holds, never by
 // its position.
 
+#include "core_fixtures.h"
 #include "editor_state.h"
 #include "environment_values.h"
 
@@ -16,8 +17,7 @@ namespace kmission::test {
 class InfoNodes {
 public:
     InfoNodes& node(std::int32_t type, std::string text) {
-        const auto length = type == kNodeString ? static_cast<std::int32_t>(text.size()) : -1;
-        nodes_.push_back(ReaderNode{type, length, std::move(text)});
+        nodes_.push_back(fixtures::Node(type, std::move(text)));
         return *this;
     }
     InfoNodes& text(std::string text) { return node(kNodeString, std::move(text)); }

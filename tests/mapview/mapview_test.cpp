@@ -3,10 +3,8 @@
 // renderer.
 #include "core_fixtures.h"
 #include "map_painter.h"
-#include "map_view.h"
 #include "mission_map.h"
 #include "picture_decoder.h"
-#include "qt_test_application.h"
 #include "render_view.h"
 #include "text.h"
 #include "view_transform.h"
@@ -448,17 +446,6 @@ TEST(MapPainter, MakesASurfaceOfAtLeastTheViewOnTheBackground) {
     const QImage incomplete = MakeMapSurface({4, 4, std::vector<Rgba>(15, 0xffffff)}, Qt::black);
     EXPECT_EQ(std::pair(incomplete.size(), incomplete.pixel(0, 0)),
               std::pair(QSize(640, 480), qRgb(0, 0, 0)));
-}
-
-// ---- The view widget ----
-
-// The editing tests drive its mouse events and painting through the editor.
-TEST(MapView, TracksTheMouseAtItsDesignSize) {
-    test::TestApplication();
-    const EditorState state;
-    const MapView view(state);
-    EXPECT_TRUE(view.hasMouseTracking());
-    EXPECT_EQ(view.sizeHint(), QSize(640, 480));
 }
 
 // ---- Showing a mission's maps ----

@@ -120,13 +120,13 @@ TEST(QtFileDialogsTest, StartInTheRealFolderIgnoreCaseAndCheckTheFolder) {
 }
 #endif
 
-TEST(CursorTest, WaitReplacesThePointerWithoutStacking) {
+TEST(CursorTest, WaitReplacesThePointerAndDefaultRestoresIt) {
     test::TestApplication();
     SetWaitCursor();
     SetWaitCursor();
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    QGuiApplication::restoreOverrideCursor();
+    SetDefaultCursor();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
