@@ -36,6 +36,7 @@ TEST(EnvironmentKeys, NodeTextsAreComparedAsEachKeyPrescribes) {
          {"Ambient_temperature"}},
         {JetCeiling, {"jet_ceiling"}, {"Jet_ceiling", "jet_ceilin"}},
         {Fog, {"fog", "fo\tg", "fo\x1fg", " fog  "}, {"Fog", "fogs", "fo", "fog \x7f", "f og"}},
+        {Rain, {"Rain"}, {"rai\x01"}},
         {Wind, {"WIND"}, {"global_wind", "wind\x81"}},
         {GlobalWind, {"Global_Wind"}, {"global wind", ""}},
     };

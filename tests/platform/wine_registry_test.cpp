@@ -54,6 +54,7 @@ TEST(WineRegistryTest, OtherFormsKeepTypeAndBytesAndMalformedLinesAreSkipped) {
         {"\"V\"=hex(7):41,00,00,00,42,00,00,00,00,00", 7, std::string("A\0B\0\0", 5),
          std::string("A\0B\0", 4)},
         {"\"V\"=hex(2):41,00,42", 2, "A", "A"},
+        {"\"V\"=hex(11):01", 17, "\x01", ""},
         {"\"V\"=hex:01,02,\\\n  03,\\\n  04", 3, "\x01\x02\x03\x04", ""},
         {"\"V\"=\"C:\\\\Game", 0, "", ""},
         {"\"V\"\"x\"", 0, "", ""},
