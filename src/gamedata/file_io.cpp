@@ -55,8 +55,74 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Not an errno: the content gave up before it was complete.
+constexpr int kNotMade = -1;
+
 std::string Reason(int error) {
-    return std::strerror(error);
+    return error == kNotMade ? kContentNotMade : std::strerror(error);
+}
+
+// Gathers a content's pieces into numbered writes of kWriteChunkSize bytes
+// (the last one shorter; an empty content is one write of nothing), so that
+// however the content comes, the file is written the same way and only one
+// chunk is held.
+class ChunkedWriter {
+public:
+    // Writes bytes at an offset of the file; 0 or the errno it failed with.
+    using Put = std::function<int(const std::uint8_t* data, std::size_t size, std::size_t at)>;
+
+    ChunkedWriter(Put put, const WriteFaultInjector& injectFault)
+        : put_(std::move(put)), injectFault_(injectFault) {
+        chunk_.reserve(kWriteChunkSize);
+    }
+
+    bool add(ByteView bytes) {
+        while (!bytes.empty() && error_ == 0) {
+            const std::size_t take = std::min(kWriteChunkSize - chunk_.size(), bytes.size());
+            chunk_.insert(chunk_.end(), bytes.begin(),
+                          bytes.begin() + static_cast<std::ptrdiff_t>(take));
+            bytes = bytes.subspan(take);
+            if (chunk_.size() == kWriteChunkSize) {
+                write();
+            }
+        }
+        return error_ == 0;
+    }
+
+    // Asks `content` for its pieces and writes them all: 0, the errno of the
+    // first failed write, or kNotMade.
+    int writeAll(const FileContent& content) {
+        const bool made = content([this](ByteView piece) { return add(piece); });
+        if (error_ == 0 && !made) {
+            return kNotMade;
+        }
+        if (error_ == 0 && (!chunk_.empty() || writeNumber_ == 0)) {
+            write();
+        }
+        return error_;
+    }
+
+private:
+    void write() {
+        ++writeNumber_;
+        error_ = injectFault_ ? injectFault_(writeNumber_) : 0;
+        if (error_ == 0 && !chunk_.empty()) {
+            error_ = put_(chunk_.data(), chunk_.size(), written_);
+        }
+        written_ += chunk_.size();
+        chunk_.clear();
+    }
+
+    Put put_;
+    const WriteFaultInjector& injectFault_;
+    Bytes chunk_;
+    std::size_t written_ = 0;
+    int writeNumber_ = 0;
+    int error_ = 0;
+};
+
+FileContent WholeContent(ByteView bytes) {
+    return [bytes](const PieceWriter& write) { return write(bytes); };
 }
 
 // As the shell does, a save through a link goes to the file the link leads
@@ -196,31 +262,21 @@ int TakeExtendedAttributes(int fd, const std::string& target) {
     return 0;
 }
 
-// Writes `bytes` at the start of `fd` in numbered pieces.
-int WriteAll(int fd, ByteView bytes, const WriteFaultInjector& injectFault) {
-    std::size_t done = 0;
-    int writeNumber = 0;
-    while (done < bytes.size() || (bytes.empty() && writeNumber == 0)) {
-        const std::size_t piece = std::min(kWriteChunkSize, bytes.size() - done);
-        ++writeNumber;
-        if (injectFault) {
-            if (const int injected = injectFault(writeNumber)) {
-                return injected;
+// Writes `content` at the start of `fd`.
+int WriteAll(int fd, const FileContent& content, const WriteFaultInjector& injectFault) {
+    const auto put = [fd](const std::uint8_t* data, std::size_t size, std::size_t at) {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t written =
+                ::pwrite(fd, data + done, size - done, static_cast<off_t>(at + done));
+            if (written < 0 && errno != EINTR) {
+                return errno;
             }
+            done += static_cast<std::size_t>(std::max<ssize_t>(written, 0));
         }
-        if (piece == 0) {
-            break;
-        }
-        const ssize_t written = ::pwrite(fd, bytes.data() + done, piece, static_cast<off_t>(done));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return 0;
+        return 0;
+    };
+    return ChunkedWriter(put, injectFault).writeAll(content);
 }
 
 int ReadAll(int fd, Bytes& bytes) {
@@ -241,7 +297,7 @@ int ReadAll(int fd, Bytes& bytes) {
 
 // The bytes become the whole content of the open file `fd`, on disk.
 int Overwrite(int fd, ByteView bytes, const WriteFaultInjector& injectFault) {
-    int error = WriteAll(fd, bytes, injectFault);
+    int error = WriteAll(fd, WholeContent(bytes), injectFault);
     if (error == 0 && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
         error = errno;
     }
@@ -253,9 +309,17 @@ int Overwrite(int fd, ByteView bytes, const WriteFaultInjector& injectFault) {
 
 // For a file that a rename cannot replace: one with other names (which would
 // keep the old content) or one in a folder this process may not write to.
-// The old content is kept in memory and written back if anything fails.
-std::optional<std::string> WriteInPlace(const std::string& target, ByteView bytes,
+// The new and the old content are held in memory, and the old is written back
+// if anything fails.
+std::optional<std::string> WriteInPlace(const std::string& target, const FileContent& content,
                                         const WriteFaultInjector& injectFault) {
+    Bytes bytes;
+    if (!content([&bytes](ByteView piece) {
+            bytes.insert(bytes.end(), piece.begin(), piece.end());
+            return true;
+        })) {
+        return kContentNotMade;
+    }
     const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         return Reason(errno);
@@ -296,7 +360,8 @@ std::optional<std::string> WriteInPlace(const std::string& target, ByteView byte
 // none was), so that every moment the target holds either the old or the new
 // content.
 std::optional<std::string> WriteAndRename(const std::string& target, const struct stat* existing,
-                                          ByteView bytes, const WriteFaultInjector& injectFault) {
+                                          const FileContent& content,
+                                          const WriteFaultInjector& injectFault) {
     const std::string parent = fs::path(target).parent_path().string();
     const std::string folder = parent.empty() ? "." : parent;
     int error = 0;
@@ -311,7 +376,7 @@ std::optional<std::string> WriteAndRename(const std::string& target, const struc
         if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
             return "neither the file nor the folder it is in may be written to";
         }
-        return WriteInPlace(target, bytes, injectFault);
+        return WriteInPlace(target, content, injectFault);
     }
     if (existing) {
         error = TakeOwnerAndMode(temp->fd, *existing);
@@ -320,7 +385,7 @@ std::optional<std::string> WriteAndRename(const std::string& target, const struc
         error = TakeExtendedAttributes(temp->fd, target);
     }
     if (error == 0) {
-        error = WriteAll(temp->fd, bytes, injectFault);
+        error = WriteAll(temp->fd, content, injectFault);
     }
     if (error == 0 && ::fsync(temp->fd) != 0) {
         error = errno;
@@ -341,7 +406,7 @@ std::optional<std::string> WriteAndRename(const std::string& target, const struc
         // Another user's file in a shared folder (one with the sticky bit,
         // as /tmp) may be written but not replaced.
         if (error == EPERM && existing) {
-            return WriteInPlace(target, bytes, injectFault);
+            return WriteInPlace(target, content, injectFault);
         }
         return Reason(error);
     }
@@ -361,6 +426,11 @@ std::optional<std::string> WriteAndRename(const std::string& target, const struc
 
 std::optional<std::string> WriteFileSafely(const std::string& path, ByteView bytes,
                                            const WriteFaultInjector& injectFault) {
+    return WriteFileSafely(path, WholeContent(bytes), injectFault);
+}
+
+std::optional<std::string> WriteFileSafely(const std::string& path, const FileContent& content,
+                                           const WriteFaultInjector& injectFault) {
     std::error_code linkError;
     const auto followed = FollowLinks(path, linkError);
     if (!followed) {
@@ -378,32 +448,22 @@ std::optional<std::string> WriteFileSafely(const std::string& path, ByteView byt
 #ifndef _WIN32
     struct stat existing;
     if (::stat(target.c_str(), &existing) != 0) {
-        return WriteAndRename(target, nullptr, bytes, injectFault);
+        return WriteAndRename(target, nullptr, content, injectFault);
     }
     if (existing.st_nlink > 1) {
-        return WriteInPlace(target, bytes, injectFault);
+        return WriteInPlace(target, content, injectFault);
     }
-    return WriteAndRename(target, &existing, bytes, injectFault);
+    return WriteAndRename(target, &existing, content, injectFault);
 #else
     const fs::path tempPath = followed->parent_path() / ShortHiddenName();
     std::FILE* file = std::fopen(tempPath.string().c_str(), "wb");
     if (!file) {
         return Reason(errno);
     }
-    int error = 0;
-    std::size_t done = 0;
-    int writeNumber = 0;
-    while (error == 0 && done < bytes.size()) {
-        const std::size_t piece = std::min(kWriteChunkSize, bytes.size() - done);
-        ++writeNumber;
-        if (injectFault) {
-            error = injectFault(writeNumber);
-        }
-        if (error == 0 && std::fwrite(bytes.data() + done, 1, piece, file) != piece) {
-            error = errno ? errno : EIO;
-        }
-        done += piece;
-    }
+    const auto put = [file](const std::uint8_t* data, std::size_t size, std::size_t) {
+        return std::fwrite(data, 1, size, file) == size ? 0 : (errno ? errno : EIO);
+    };
+    int error = ChunkedWriter(put, injectFault).writeAll(content);
     if (std::fclose(file) != 0 && error == 0) {
         error = errno ? errno : EIO;
     }

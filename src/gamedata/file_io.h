@@ -48,4 +48,16 @@ inline constexpr std::size_t kWriteChunkSize = 64 * 1024;
 std::optional<std::string> WriteFileSafely(const std::string& path, ByteView bytes,
                                            const WriteFaultInjector& injectFault = {});
 
+// Content made while it is written, so that a large file is never held whole:
+// it passes its pieces in order to `write`, stopping as soon as `write`
+// returns false, and returns whether it was made complete. Content that gives
+// up leaves the target as it was, and WriteFileSafely then returns
+// kContentNotMade. It may be asked for more than once and must give the same
+// bytes each time.
+using PieceWriter = std::function<bool(ByteView piece)>;
+using FileContent = std::function<bool(const PieceWriter& write)>;
+inline constexpr const char* kContentNotMade = "its content could not be made";
+std::optional<std::string> WriteFileSafely(const std::string& path, const FileContent& content,
+                                           const WriteFaultInjector& injectFault = {});
+
 } // namespace kmission

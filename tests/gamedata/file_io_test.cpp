@@ -66,12 +66,17 @@ TEST(WriteFileSafely, WritesNewFilesAndReplacesOldOnesWhole) {
     EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3}));
 }
 
-// A failed write of any piece leaves every name with the old bytes: a new file
-// is not made, a single name is renamed over only when complete, and a file
-// with a second name (written in place) gets its old bytes back.
+// A failed write of any piece, or content that gives up part way, leaves every
+// name with the old bytes: a new file is not made, a single name is renamed
+// over only when complete, and a file with a second name (written in place)
+// gets its old bytes back.
 TEST(WriteFileSafely, EveryFailedWriteLeavesEveryNameAsItWas) {
     const Bytes old = Pattern(1000, 8);
-    for (int failing = 1; failing <= 4; ++failing) { // the four pieces of the new bytes
+    const Bytes content = Pattern(3 * kWriteChunkSize + 1, 4);
+    const FileContent givesUp = [&content](const PieceWriter& write) {
+        return write(ByteView(content).first(2 * kWriteChunkSize + 3)) && false;
+    };
+    for (int failing = 0; failing <= 4; ++failing) { // 0: the content gives up, else a piece fails
         const auto fail = [failing](int n) { return n == failing ? EIO : 0; };
         for (const int names : {0, 1, 2}) {
             SCOPED_TRACE(std::to_string(failing) + ", names " + std::to_string(names));
@@ -85,9 +90,9 @@ TEST(WriteFileSafely, EveryFailedWriteLeavesEveryNameAsItWas) {
                 fs::create_hard_link(folder.file("out.PBD"), folder.file("other.PBD"));
                 left.insert("other.PBD");
             }
-            EXPECT_EQ(
-                WriteFileSafely(folder.file("out.PBD"), Pattern(3 * kWriteChunkSize + 1, 4), fail),
-                std::strerror(EIO));
+            EXPECT_EQ(failing == 0 ? WriteFileSafely(folder.file("out.PBD"), givesUp)
+                                   : WriteFileSafely(folder.file("out.PBD"), content, fail),
+                      failing == 0 ? kContentNotMade : std::strerror(EIO));
             for (const std::string& name : left)
                 EXPECT_EQ(folder.read(name), old) << name;
             EXPECT_EQ(folder.entries(), left);
