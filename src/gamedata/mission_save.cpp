@@ -29,43 +29,70 @@ std::size_t ArchiveEstimate(const MissionModel& mission) {
 
 } // namespace
 
-SerializedMission SerializeMission(const MissionModel& mission) {
-    SerializedMission result;
-    Bytes& out = result.bytes;
-    out.reserve(ArchiveEstimate(mission));
+StreamedMission StreamMission(const MissionModel& mission, const PieceWriter& write) {
+    StreamedMission result;
     std::vector<ArchiveEntry>& directory = result.directory;
     directory = mission.archiveDirectory;
+    // One entry at a time in the same bytes, which keep the room the largest
+    // entry took.
+    Bytes piece;
+    std::size_t offset = 0;
     for (std::size_t i = 0; i < mission.missionEntries.size() && i < directory.size(); ++i) {
         const EntryTree& tree = mission.missionEntries[i];
-        const std::size_t start = out.size();
-        if (const auto failure = SerializeNodes(tree.nodes, out)) {
-            result.bytes.clear();
-            result.directory.clear();
+        piece.clear();
+        if (const auto failure = SerializeNodes(tree.nodes, piece)) {
             result.refusal =
                 Message{"Not saved: node " + IntegerText(failure->node) + " of the entry \"" +
                         CleanText(tree.name) + "\" holds \"" + failure->text +
                         "\", which does not fit its type. Nothing was written."};
             return result;
         }
-        directory[i].offset = static_cast<std::int32_t>(start);
-        directory[i].size = static_cast<std::int32_t>(out.size() - start);
+        if (!write(piece)) {
+            return result;
+        }
+        directory[i].offset = static_cast<std::int32_t>(offset);
+        directory[i].size = static_cast<std::int32_t>(piece.size());
+        offset += piece.size();
     }
-    ByteWriter writer(out);
+    piece.clear();
+    ByteWriter writer(piece);
     WriteDirectoryAndTrailer(writer, directory);
+    result.complete = write(piece);
+    return result;
+}
+
+SerializedMission SerializeMission(const MissionModel& mission) {
+    SerializedMission result;
+    result.bytes.reserve(ArchiveEstimate(mission));
+    StreamedMission streamed = StreamMission(mission, [&result](ByteView piece) {
+        result.bytes.insert(result.bytes.end(), piece.begin(), piece.end());
+        return true;
+    });
+    if (!streamed.complete) {
+        result.bytes.clear();
+        result.refusal = std::move(streamed.refusal);
+        return result;
+    }
+    result.directory = std::move(streamed.directory);
     return result;
 }
 
 Messages SaveMissionFile(MissionModel& mission, const std::string& path,
                          const WriteFaultInjector& injectFault) {
-    SerializedMission serialized = SerializeMission(mission);
-    if (serialized.refusal) {
-        return {*serialized.refusal};
+    StreamedMission streamed;
+    const auto content = [&mission, &streamed](const PieceWriter& write) {
+        streamed = StreamMission(mission, write);
+        return streamed.complete;
+    };
+    const auto reason = WriteFileSafely(path, content, injectFault);
+    if (streamed.refusal) {
+        return {*streamed.refusal};
     }
-    if (const auto reason = WriteFileSafely(path, serialized.bytes, injectFault)) {
+    if (reason) {
         return {Message{"Not saved: \"" + Utf8ToCp1252(path) + "\" could not be written (" +
                         Utf8ToCp1252(*reason) + "). The file on disk was left as it was."}};
     }
-    mission.archiveDirectory = std::move(serialized.directory);
+    mission.archiveDirectory = std::move(streamed.directory);
     return {Message{kSavedMessage}};
 }
 

@@ -27,6 +27,18 @@ struct SerializedMission {
 };
 SerializedMission SerializeMission(const MissionModel& mission);
 
+// The same archive made piece by piece into `write` (an entry, or the
+// directory and trailer, at a time), as File > Save writes it to the file:
+// the whole archive is never held. It stops when `write` returns false or a
+// node does not fit its type; `refusal` then says which node, and what was
+// written is not an archive.
+struct StreamedMission {
+    bool complete = false;
+    std::vector<ArchiveEntry> directory;
+    std::optional<Message> refusal;
+};
+StreamedMission StreamMission(const MissionModel& mission, const PieceWriter& write);
+
 // File > Save after the dialog and the overwrite question: serialise, then
 // write safely to `path` (native). Returns the messages to show: "Saved!", or
 // the refusal or the reason the file could not be written (the target is then

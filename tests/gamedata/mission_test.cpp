@@ -154,6 +154,13 @@ TEST(SerializeMission, RepacksCleansAndReloadsAsTheSameModelOrRefusesAMisfit) {
                                      "\"3000000000\", which does not fit its type. Nothing was "
                                      "written.");
     EXPECT_TRUE(refused.bytes.empty() && refused.directory.empty());
+    // Saved over a file, the refusal comes after the entries before it were
+    // written, and the file is left as it was.
+    TempDir folder;
+    const std::string target = folder.write("m.PBD", canonical);
+    EXPECT_EQ(SaveMissionFile(changed, target), Messages{*refused.refusal});
+    EXPECT_EQ(folder.read("m.PBD"), canonical);
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"m.PBD"});
 }
 
 // The last info entry holds the name; renaming stores the answer as typed.
