@@ -210,34 +210,34 @@ std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::
 
 namespace {
 
-// The bytes the value stream of `nodes` takes at most: every value its tag and
-// a 4-byte payload, a string its bytes too.
-std::size_t StreamBound(const NodeList& nodes) {
-    std::size_t bytes = 0;
-    for (std::size_t k = 1; k < nodes.size(); ++k) {
-        const ReaderNode& node = nodes[k];
-        bytes += 8 + (node.type() == kNodeString ? node.text().size() : 0);
-    }
-    return bytes;
-}
-
-// Writes into room made beforehand: a save writes millions of values, and
-// growing the bytes value by value cost more than the values themselves.
+// Appends to `out` in room made ahead: a save writes millions of values, and
+// growing the bytes value by value cost more than the values themselves. The
+// room starts at a tag and a 4-byte payload for each value, and grows by half
+// when a string needs more.
 class RoomWriter {
 public:
-    explicit RoomWriter(std::uint8_t* at) : at_(at) {}
+    RoomWriter(Bytes& out, std::size_t values) : out_(out), at_(out.size()) {
+        out_.resize(at_ + 8 * values);
+    }
+    void makeRoom(std::size_t size) {
+        if (out_.size() - at_ < size) {
+            out_.resize(std::max(at_ + size, out_.size() + out_.size() / 2));
+        }
+    }
     void int32(std::int32_t value) { raw(&value, 4); }
     void float32(float value) { raw(&value, 4); }
     void bytes(std::string_view text) { raw(text.data(), text.size()); }
-    std::uint8_t* end() const { return at_; }
+    // Leaves `out` holding what was written.
+    void finish() { out_.resize(at_); }
 
 private:
     void raw(const void* data, std::size_t size) {
         static_assert(std::endian::native == std::endian::little, "little-endian hosts only");
-        std::memcpy(at_, data, size);
+        std::memcpy(out_.data() + at_, data, size);
         at_ += size;
     }
-    std::uint8_t* at_;
+    Bytes& out_;
+    std::size_t at_;
 };
 
 // The float of a float node's text, or nothing when it does not fit a float32.
@@ -257,14 +257,13 @@ std::optional<float> FloatOfText(std::string_view text) {
 } // namespace
 
 std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out) {
-    const std::size_t start = out.size();
-    out.resize(start + StreamBound(nodes));
-    RoomWriter writer(out.data() + start);
+    RoomWriter writer(out, nodes.size());
     std::optional<SerializeFailure> failure;
     bool ended = false;
     for (std::size_t k = 1; k < nodes.size() && !failure && !ended; ++k) {
         const ReaderNode& node = nodes[k];
         const std::string_view text = node.text();
+        writer.makeRoom(8 + (node.type() == kNodeString ? text.size() : 0));
         const auto refuse = [&] {
             failure = SerializeFailure{static_cast<std::int64_t>(k), std::string(text)};
         };
@@ -307,7 +306,7 @@ std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out
             refuse();
         }
     }
-    out.resize(static_cast<std::size_t>(writer.end() - out.data()));
+    writer.finish();
     return failure;
 }
 
