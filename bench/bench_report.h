@@ -28,13 +28,21 @@ using Measurements = std::map<std::string, Measurement>;
 // Reads Google Benchmark's JSON output. Nothing when it is not such a file.
 std::optional<Measurements> ReadBenchmarkJson(const QByteArray& json);
 
+// Peak resident sizes in bytes, of whole processes: the mission opened by a
+// program that does nothing else, the tool's resave and dump of it, and the
+// editor after start-up with no mission and with the mission opened.
 struct MemoryResult {
     double fileBytes = 0.0;
     double peakBytes = 0.0;
+    std::optional<double> resavePeakBytes;
+    std::optional<double> dumpPeakBytes;
+    std::optional<double> editorStartUpBytes;
+    std::optional<double> editorPeakBytes;
 };
 
-// Reads what kmission_peak_memory prints. Nothing when it is not that.
-std::optional<MemoryResult> ReadMemoryJson(const QByteArray& json);
+// Reads what kmission_peak_memory and kmission_editor_memory print, one JSON
+// object per text. Nothing when the mission's own open is not among them.
+std::optional<MemoryResult> ReadMemoryJson(const std::vector<QByteArray>& jsons);
 
 // A row of the table, its cells as text.
 struct ReportRow {

@@ -1,5 +1,5 @@
 // Prints the table of scripts/bench.sh:
-//   kmission_bench_table BENCHMARK_JSON [PEAK_MEMORY_JSON]
+//   kmission_bench_table BENCHMARK_JSON [MEMORY_JSON...]
 
 #include "bench_report.h"
 
@@ -18,8 +18,8 @@ QByteArray ReadAll(const char* path) {
 
 int main(int argc, char** argv) {
     using namespace kmission::bench;
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s BENCHMARK_JSON [PEAK_MEMORY_JSON]\n", argv[0]);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s BENCHMARK_JSON [MEMORY_JSON...]\n", argv[0]);
         return 2;
     }
     const auto runs = ReadBenchmarkJson(ReadAll(argv[1]));
@@ -27,7 +27,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s holds no benchmark results\n", argv[1]);
         return 1;
     }
-    const auto memory = argc == 3 ? ReadMemoryJson(ReadAll(argv[2])) : std::nullopt;
+    std::vector<QByteArray> memoryJsons;
+    for (int i = 2; i < argc; ++i) {
+        memoryJsons.push_back(ReadAll(argv[i]));
+    }
+    const auto memory = ReadMemoryJson(memoryJsons);
     std::fputs(FormatTable(BuildReport(*runs, memory)).c_str(), stdout);
     return 0;
 }

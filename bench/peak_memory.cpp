@@ -5,12 +5,18 @@
 // and prints (or writes to OUT), as one JSON object, the file's size, the
 // process's peak resident size before the open and its peak while the
 // mission is open.
+//   kmission_peak_memory --peak-of OUT NAME PROGRAM [ARGUMENTS...]
+// runs a program, its output thrown away, and writes its peak resident size
+// in bytes to OUT as {"NAME": bytes}; it fails when the program does.
 
 #include "file_io.h"
 #include "mission.h"
 #include "synthetic_mission.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -23,6 +29,31 @@ long long PeakResidentBytes() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<long long>(usage.ru_maxrss) * 1024; // kilobytes on Linux
+}
+
+int PeakOf(const char* outPath, const char* name, char** command) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int nothing = ::open("/dev/null", O_WRONLY);
+        ::dup2(nothing, STDOUT_FILENO);
+        ::dup2(nothing, STDERR_FILENO);
+        ::execv(command[0], command);
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s did not run to its end\n", command[0]);
+        return 1;
+    }
+    std::FILE* out = std::fopen(outPath, "w");
+    if (out == nullptr) {
+        std::fprintf(stderr, "cannot write %s\n", outPath);
+        return 1;
+    }
+    std::fprintf(out, "{\"%s\": %lld}\n", name, static_cast<long long>(usage.ru_maxrss) * 1024);
+    return std::fclose(out) == 0 ? 0 : 1;
 }
 
 int Write(const char* path, bool tiny) {
@@ -68,12 +99,17 @@ int Open(const char* path, const char* outPath) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 5 && std::strcmp(argv[1], "--peak-of") == 0) {
+        return PeakOf(argv[2], argv[3], argv + 4);
+    }
     if (argc >= 3 && std::strcmp(argv[1], "--write") == 0) {
         return Write(argv[2], argc >= 4 && std::strcmp(argv[3], "--tiny") == 0);
     }
     if (argc == 2 || argc == 3) {
         return Open(argv[1], argc == 3 ? argv[2] : nullptr);
     }
-    std::fprintf(stderr, "usage: %s --write FILE [--tiny] | FILE [OUT]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s --write FILE [--tiny] | FILE [OUT] | --peak-of OUT NAME PROGRAM...\n",
+                 argv[0]);
     return 2;
 }

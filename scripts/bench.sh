@@ -17,16 +17,26 @@ fi
 bash scripts/deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target kmission_bench kmission_peak_memory kmission_bench_table \
-  kmission-tool
+  kmission-tool kmission_editor_memory
 
 bin=build/release/bench
 out=build/release/bench-results
+tool=build/release/tools/kmission-tool/kmission-tool
 mkdir -p "$out"
+rm -f "$out"/*memory.json
 
-# Peak memory in a process of its own: one writes the mission, another opens it.
+# Peak memory, each in a process of its own: one writes the mission, another
+# opens it and does nothing else; then the real programs with it: the tool's
+# resave and dump, and the editor opening it through File > Open.
 "$bin/kmission_peak_memory" --write "$out/mission.PBD" "${tiny[@]}"
 "$bin/kmission_peak_memory" "$out/mission.PBD" "$out/memory.json"
-rm -f "$out/mission.PBD"
+"$bin/kmission_peak_memory" --peak-of "$out/resave-memory.json" resave_peak_bytes \
+  "$tool" resave "$out/mission.PBD" "$out/saved.PBD"
+"$bin/kmission_peak_memory" --peak-of "$out/dump-memory.json" dump_peak_bytes \
+  "$tool" dump "$out/mission.PBD"
+QT_QPA_PLATFORM=offscreen "$bin/kmission_editor_memory" "$out/mission.PBD" \
+  "$out/editor-memory.json" 2>/dev/null
+rm -f "$out/mission.PBD" "$out/saved.PBD"
 
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 QT_QPA_PLATFORM=offscreen "$bin/kmission_bench" "${tiny[@]}" \
@@ -41,12 +51,11 @@ echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "CPU: ${cpu:-unknown}, $(nproc) cores; load average ${load_before} before, ${load_after} after"
 echo "Medians of ${repetitions} repetitions${tiny:+ (tiny inputs)}; Median is CPU time, the event-loop gap is wall-clock time."
 echo
-"$bin/kmission_bench_table" "$out/bench.json" "$out/memory.json"
+"$bin/kmission_bench_table" "$out/bench.json" "$out"/*memory.json
 
 # kmission-tool render (the thumbnailer) of a demo mission, as a separate
 # program: CPU time (user + sys) per run, median of 11, less the median of
 # the same program doing nothing but start (--version).
-tool=build/release/tools/kmission-tool/kmission-tool
 demo="$out/demo"
 rm -rf "$demo"
 "$tool" make-demo "$demo" >/dev/null
