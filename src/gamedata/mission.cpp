@@ -5,6 +5,8 @@
 #include "text.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 namespace kmission {
 
@@ -20,8 +22,8 @@ MissionLoad Refusal(Messages messages) {
 // Every value takes at least its 4-byte tag, so a file of L bytes holds at most
 // L / 4 values unless its entries overlap. Entries may overlap, but not so much
 // that a small file could make the editor hold far more than it justifies.
-std::int64_t NodeBudget(ByteView file, std::int32_t entryCount) {
-    return static_cast<std::int64_t>(file.size()) / 4 + entryCount;
+std::int64_t NodeBudget(std::int64_t fileSize, std::int32_t entryCount) {
+    return fileSize / 4 + entryCount;
 }
 
 // Likewise the strings take their bytes from the file, so their texts hold at
@@ -45,15 +47,34 @@ Messages OverlapRefusal() {
                     "them would take far more memory than the file holds."}};
 }
 
-} // namespace
+Messages UnreadableRefusal() {
+    return {Message{"The file could not be read."}};
+}
 
-MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
-    const TrailerResult trailer = ReadTrailer(file, TrailerForms::StandardOnly);
+// The end of a file that holds the trailer and any directory a mission may
+// have: the trailer and directory read from it are those of the whole file.
+constexpr std::int64_t kDirectoryTail = 8 + kDirectoryRecordSize * kMaxArchiveEntries;
+
+// Files up to this size are read whole; larger ones a part at a time.
+constexpr std::int64_t kWholeFileLimit = 4 * 1024 * 1024;
+constexpr std::int64_t kPartSize = 1024 * 1024;
+
+// A part of the file holding at least [offset, offset + size) as far as the
+// file has it, or with `whole` the whole file; nothing when it cannot be read.
+using PartReader =
+    std::function<std::optional<FilePart>(std::int64_t offset, std::int64_t size, bool whole)>;
+
+// ReadMission on a file of `fileSize` bytes whose end `tail` holds (the whole
+// file, or at least its last kDirectoryTail bytes), its entries read from the
+// parts `partFor` gives.
+MissionLoad ReadMissionParts(ByteView tail, std::int64_t fileSize, const PartReader& partFor,
+                             const MissionReadOptions& options) {
+    const TrailerResult trailer = ReadTrailer(tail, TrailerForms::StandardOnly);
     if (!trailer.trailer) {
         if (trailer.error == TrailerError::DirectoryBeyondFile) {
             return Refusal(
                 {Message{"Corrupted Mission! The directory of " +
-                         IntegerText(Int32At(file, static_cast<std::int64_t>(file.size()) - 4)) +
+                         IntegerText(Int32At(tail, static_cast<std::int64_t>(tail.size()) - 4)) +
                          " entries does not fit in the file."}});
         }
         return Refusal({Message{"Sorry not for Ashen Tide expansion."}});
@@ -61,18 +82,35 @@ MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
 
     MissionLoad load;
     MissionModel& mission = load.mission;
-    mission.archiveDirectory = ReadDirectory(file, *trailer.trailer);
+    mission.archiveDirectory = ReadDirectory(tail, *trailer.trailer);
     mission.missionEntries.resize(mission.archiveDirectory.size());
 
-    std::int64_t budget = NodeBudget(file, trailer.trailer->count);
-    std::int64_t stringBudget = static_cast<std::int64_t>(file.size()) + kStringAllowance;
+    std::int64_t budget = NodeBudget(fileSize, trailer.trailer->count);
+    std::int64_t stringBudget = fileSize + kStringAllowance;
     for (std::size_t i = 0; i < mission.archiveDirectory.size(); ++i) {
         const ArchiveEntry& entry = mission.archiveDirectory[i];
         EntryTree& tree = mission.missionEntries[i];
         tree.name = PadText(CleanText(entry.name), 64);
         ParseOptions parse = options.parse;
         parse.maxNodes = std::min<std::int64_t>(kMaxEntryNodes, budget);
-        if (const auto failure = ParseEntry(file, entry.offset, entry.size, tree.nodes, parse)) {
+        // A part first; the whole file for an entry that reads beyond it.
+        bool needsMore = false;
+        std::optional<FilePart> part = partFor(entry.offset, entry.size, false);
+        std::optional<ParseFailure> failure;
+        if (part) {
+            failure = ParseEntryIn(*part, entry.offset, entry.size, tree.nodes, parse, needsMore);
+        }
+        if (part && needsMore) {
+            part = partFor(entry.offset, entry.size, true);
+            if (part) {
+                failure =
+                    ParseEntryIn(*part, entry.offset, entry.size, tree.nodes, parse, needsMore);
+            }
+        }
+        if (!part || needsMore) {
+            return Refusal(UnreadableRefusal());
+        }
+        if (failure) {
             if (failure->error == ParseError::TooManyNodes && parse.maxNodes < kMaxEntryNodes) {
                 return Refusal(OverlapRefusal());
             }
@@ -116,15 +154,95 @@ MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
     return load;
 }
 
+// Reads a large file a part at a time: its end once, then for each entry a
+// part of at least kPartSize bytes from the entry's start, kept while the
+// entries that follow lie in it; the whole file only for an entry that reads
+// beyond its part. So a large mission is never held whole beside its nodes.
+class FileParts {
+public:
+    FileParts(std::string path, std::int64_t fileSize, const std::function<void()>& yield)
+        : path_(std::move(path)), fileSize_(fileSize), yield_(yield), in_(path_, std::ios::binary) {
+    }
+
+    std::optional<Bytes> tail() {
+        const std::int64_t size = std::min(fileSize_, kDirectoryTail);
+        Bytes bytes;
+        return read(fileSize_ - size, size, bytes) ? std::optional(std::move(bytes)) : std::nullopt;
+    }
+
+    std::optional<FilePart> part(std::int64_t offset, std::int64_t size, bool whole) {
+        if (whole && !whole_) {
+            whole_ = ReadWholeFile(path_, yield_);
+            if (!whole_ || std::ssize(*whole_) != fileSize_) {
+                return std::nullopt;
+            }
+            part_.clear();
+            part_.shrink_to_fit();
+        }
+        if (whole_) {
+            return FilePart{*whole_, 0, fileSize_};
+        }
+        const std::int64_t first = std::clamp<std::int64_t>(offset, 0, fileSize_);
+        const std::int64_t end =
+            std::clamp<std::int64_t>(offset + std::max<std::int64_t>(size, 0), first, fileSize_);
+        if (first < partStart_ || end > partStart_ + std::ssize(part_)) {
+            partStart_ = first;
+            if (!read(first, std::min(std::max(end - first, kPartSize), fileSize_ - first),
+                      part_)) {
+                part_.clear();
+                return std::nullopt;
+            }
+        }
+        return FilePart{part_, partStart_, fileSize_};
+    }
+
+private:
+    // Into `bytes`, whose room is kept from part to part.
+    bool read(std::int64_t from, std::int64_t size, Bytes& bytes) {
+        bytes.resize(static_cast<std::size_t>(size));
+        in_.clear();
+        in_.seekg(from);
+        in_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+        return in_ && in_.gcount() == size;
+    }
+
+    std::string path_;
+    std::int64_t fileSize_;
+    const std::function<void()>& yield_;
+    std::ifstream in_;
+    Bytes part_;
+    std::int64_t partStart_ = 0;
+    std::optional<Bytes> whole_;
+};
+
+} // namespace
+
+MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
+    const auto whole = [file](std::int64_t, std::int64_t, bool) {
+        return std::optional(FilePart{file, 0, std::ssize(file)});
+    };
+    return ReadMissionParts(file, std::ssize(file), whole, options);
+}
+
 MissionLoad LoadMissionFile(const std::string& path, const MissionReadOptions& options) {
     if (!FileExists(path)) {
         return Refusal({Message{"Bad Path!"}});
     }
-    const auto bytes = ReadWholeFile(path, options.parse.yield);
-    if (!bytes) {
-        return Refusal({Message{"The file could not be read."}});
+    std::error_code error;
+    const auto fileSize = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
+    if (error || fileSize <= kWholeFileLimit) {
+        const auto bytes = ReadWholeFile(path, options.parse.yield);
+        return bytes ? ReadMission(*bytes, options) : Refusal(UnreadableRefusal());
     }
-    return ReadMission(*bytes, options);
+    FileParts file(path, fileSize, options.parse.yield);
+    const std::optional<Bytes> tail = file.tail();
+    if (!tail) {
+        return Refusal(UnreadableRefusal());
+    }
+    const auto part = [&file](std::int64_t offset, std::int64_t size, bool whole) {
+        return file.part(offset, size, whole);
+    };
+    return ReadMissionParts(*tail, fileSize, part, options);
 }
 
 int FindMissionInfo(const MissionModel& mission) {

@@ -21,10 +21,10 @@ constexpr int kValuesPerYield = 1024;
 // up to this many at once, so that they are not moved while the entry grows.
 constexpr std::int64_t kMostNodesReserved = 1 << 16;
 
-std::int64_t NodesBound(ByteView file, std::int64_t offset, std::int64_t end,
+std::int64_t NodesBound(std::int64_t fileSize, std::int64_t offset, std::int64_t end,
                         std::int64_t maxNodes) {
     const std::int64_t first = std::max<std::int64_t>(offset, 0);
-    const std::int64_t last = std::min<std::int64_t>(end, static_cast<std::int64_t>(file.size()));
+    const std::int64_t last = std::min<std::int64_t>(end, fileSize);
     const std::int64_t bound = std::max<std::int64_t>(last - first, 0) / 8 + 2;
     return std::min({bound, maxNodes, kMostNodesReserved});
 }
@@ -38,20 +38,35 @@ void ReleaseUnused(NodeList& nodes) {
     }
 }
 
+// Reads a file's values from the part of it held in memory. A read of bytes
+// beyond the file gives zeros for them and marks the end of the file; a read
+// of bytes of the file that the part does not hold marks `outside`.
 struct StreamReader {
-    ByteView file;
+    FilePart part;
     std::int64_t position;
     bool endOfFile = false;
+    bool outside = false;
 
     std::int32_t int32() {
         std::int32_t value = 0;
-        if (position >= 0 && position <= static_cast<std::int64_t>(file.size()) - 4) {
-            std::memcpy(&value, file.data() + position, 4);
-        } else if (!ReadInt32At(file, position, value)) {
-            endOfFile = true;
+        const std::int64_t at = position - part.start;
+        if (at >= 0 && at <= static_cast<std::int64_t>(part.bytes.size()) - 4) {
+            std::memcpy(&value, part.bytes.data() + at, 4);
+        } else if (held(position, 4) && !ReadInt32At(part.bytes, at, value)) {
+            endOfFile = true; // what the part lacks here is beyond the file
         }
         position += 4;
         return value;
+    }
+
+    // Whether the part holds every byte of the file in [from, from + count).
+    bool held(std::int64_t from, std::int64_t count) {
+        const std::int64_t first = std::clamp<std::int64_t>(from, 0, part.fileSize);
+        const std::int64_t end = std::clamp<std::int64_t>(from + count, 0, part.fileSize);
+        const bool inPart =
+            first >= end || (first >= part.start && end <= part.start + std::ssize(part.bytes));
+        outside = outside || !inPart;
+        return inPart;
     }
 
     float float32() {
@@ -63,15 +78,19 @@ struct StreamReader {
 
     // Reads up to `count` bytes; fewer when the file ends first.
     std::string_view bytes(std::int32_t count) {
-        const auto length = static_cast<std::int64_t>(file.size());
+        const std::int64_t length = part.fileSize;
         const std::int64_t start = std::clamp<std::int64_t>(position, 0, length);
         const std::int64_t available = std::max<std::int64_t>(0, length - start);
         const std::int64_t got = std::min<std::int64_t>(count, available);
+        if (got > 0 && !held(start, got)) {
+            return {};
+        }
         if (got < count || position < 0) {
             endOfFile = true;
         }
         position += count;
-        return {reinterpret_cast<const char*>(file.data()) + start, static_cast<std::size_t>(got)};
+        return {reinterpret_cast<const char*>(part.bytes.data()) + (start - part.start),
+                static_cast<std::size_t>(got)};
     }
 };
 
@@ -156,19 +175,32 @@ std::string_view NodeText(const NodeList& nodes, std::int64_t k) {
 
 std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::int64_t size,
                                        NodeList& nodes, const ParseOptions& options) {
+    bool needsMore = false; // the part is the whole file
+    return ParseEntryIn({file, 0, std::ssize(file)}, offset, size, nodes, options, needsMore);
+}
+
+std::optional<ParseFailure> ParseEntryIn(const FilePart& part, std::int64_t offset,
+                                         std::int64_t size, NodeList& nodes,
+                                         const ParseOptions& options, bool& needsMore) {
     nodes.assign(1, ReaderNode{});
+    needsMore = false;
     const std::int64_t end = offset + size;
     // Each entry starts with a yield, so that a mission of many small entries
     // lets events run as often as one of a few large ones.
     if (options.yield) {
         options.yield();
     }
-    StreamReader in{file, offset};
+    StreamReader in{part, offset};
+    const auto stopped = [&in, &needsMore] {
+        needsMore = in.outside;
+        return needsMore;
+    };
     std::int32_t tag = in.int32();
-    if (in.endOfFile) {
+    if (stopped() || in.endOfFile) {
         return std::nullopt;
     }
-    nodes.reserve(static_cast<std::size_t>(1 + NodesBound(file, offset, end, options.maxNodes)));
+    nodes.reserve(
+        static_cast<std::size_t>(1 + NodesBound(part.fileSize, offset, end, options.maxNodes)));
     int sinceYield = 0;
     for (;;) {
         switch (tag) {
@@ -193,10 +225,16 @@ std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::
         default:
             return ParseFailure{ParseError::BadTag, tag, in.position};
         }
+        if (stopped()) {
+            return std::nullopt;
+        }
         if (static_cast<std::int64_t>(nodes.size()) - 1 > options.maxNodes) {
             return ParseFailure{ParseError::TooManyNodes, tag, in.position};
         }
         tag = in.int32();
+        if (stopped()) {
+            return std::nullopt;
+        }
         if (options.yield && ++sinceYield == kValuesPerYield) {
             sinceYield = 0;
             options.yield();

@@ -62,6 +62,22 @@ struct ParseOptions {
 std::optional<ParseFailure> ParseEntry(ByteView file, std::int64_t offset, std::int64_t size,
                                        NodeList& nodes, const ParseOptions& options = {});
 
+// Part of a file held in memory: its bytes from `start` on, of a file of
+// `fileSize` bytes.
+struct FilePart {
+    ByteView bytes;
+    std::int64_t start = 0;
+    std::int64_t fileSize = 0;
+};
+
+// ParseEntry on a part of the file. Where the entry reads bytes of the file
+// that the part does not hold, it stops at once and sets `needsMore`: the
+// nodes are then not the entry's, and it must be parsed again on a part that
+// holds more.
+std::optional<ParseFailure> ParseEntryIn(const FilePart& part, std::int64_t offset,
+                                         std::int64_t size, NodeList& nodes,
+                                         const ParseOptions& options, bool& needsMore);
+
 // Why a node cannot be written as its type.
 struct SerializeFailure {
     std::int64_t node = 0; // node number, 1-based

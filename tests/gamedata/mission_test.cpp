@@ -106,6 +106,41 @@ TEST(MissionKinds, GoByTheStartOfTheTextAndTheCaseOfTheCaption) {
     EXPECT_TRUE(MatchMapMenuItems(captions, "abcdefghijklmno").empty());
 }
 
+// A file too large to be read whole is read a part at a time: whatever its
+// entries claim (a string across parts, entries before, beyond or behind the
+// part in hand, sizes to the end of the file), it opens exactly as its bytes.
+TEST(LoadMissionFile, ReadsALargeFileInPartsExactlyAsItsBytes) {
+    using Records = std::vector<std::tuple<const char*, std::int32_t, std::int32_t>>;
+    const Bytes huge = ValueStream().text(std::string(5 << 20, 'h')).integer(3).bytes();
+    const Bytes longString = ValueStream().textWithLength(3 << 20, "s").bytes();
+    const Bytes info = MissionInfo("Large", {"dunes"});
+    const auto size = [](const Bytes& bytes) { return static_cast<std::int32_t>(bytes.size()); };
+    const std::int32_t longAt = size(huge), infoAt = longAt + size(longString) + (3 << 20);
+    const auto archive = [&](const Records& more) {
+        ArchiveBuilder file;
+        file.entry("huge.prd", huge).data(longString);
+        file.gap(3 << 20, 0).entry("mpinfo.prd", info).entry("aiv_units.prd", UnitStream());
+        for (const auto& [name, offset, length] : more)
+            file.record(Record(name, offset, length));
+        return file.standard();
+    };
+    const std::int32_t end = size(archive({}));
+    const Records cases[] = {
+        {},
+        {{"again.prd", 0, 100}, {"early.prd", -100, 108}, {"late.prd", end, 8}},
+        {{"long.prd", longAt, 8}},
+        {{"claims.prd", infoAt, INT32_MAX}}};
+    TempDir folder;
+    for (const Records& more : cases) {
+        SCOPED_TRACE(more.empty() ? "" : std::get<0>(more[0]));
+        const Bytes bytes = archive(more);
+        const MissionLoad read = ReadMission(bytes);
+        const MissionLoad loaded = LoadMissionFile(folder.write("large.PBD", bytes));
+        EXPECT_EQ(std::tie(loaded.outcome, loaded.messages, loaded.mission, loaded.missionName),
+                  std::tie(read.outcome, read.messages, read.mission, read.missionName));
+    }
+}
+
 SerializedMission Serialize(const MissionModel& mission) {
     SerializedMission saved = SerializeMission(mission);
     EXPECT_FALSE(saved.refusal.has_value()) << (saved.refusal ? saved.refusal->text : "");
