@@ -2,11 +2,11 @@
 
 #include "file_exists.h"
 #include "file_io.h"
+#include "file_parts.h"
 #include "text.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace kmission {
 
@@ -57,7 +57,6 @@ constexpr std::int64_t kDirectoryTail = 8 + kDirectoryRecordSize * kMaxArchiveEn
 
 // Files up to this size are read whole; larger ones a part at a time.
 constexpr std::int64_t kWholeFileLimit = 4 * 1024 * 1024;
-constexpr std::int64_t kPartSize = 1024 * 1024;
 
 // A part of the file holding at least [offset, offset + size) as far as the
 // file has it, or with `whole` the whole file; nothing when it cannot be read.
@@ -154,67 +153,6 @@ MissionLoad ReadMissionParts(ByteView tail, std::int64_t fileSize, const PartRea
     return load;
 }
 
-// Reads a large file a part at a time: its end once, then for each entry a
-// part of at least kPartSize bytes from the entry's start, kept while the
-// entries that follow lie in it; the whole file only for an entry that reads
-// beyond its part. So a large mission is never held whole beside its nodes.
-class FileParts {
-public:
-    FileParts(std::string path, std::int64_t fileSize, const std::function<void()>& yield)
-        : path_(std::move(path)), fileSize_(fileSize), yield_(yield), in_(path_, std::ios::binary) {
-    }
-
-    std::optional<Bytes> tail() {
-        const std::int64_t size = std::min(fileSize_, kDirectoryTail);
-        Bytes bytes;
-        return read(fileSize_ - size, size, bytes) ? std::optional(std::move(bytes)) : std::nullopt;
-    }
-
-    std::optional<FilePart> part(std::int64_t offset, std::int64_t size, bool whole) {
-        if (whole && !whole_) {
-            whole_ = ReadWholeFile(path_, yield_);
-            if (!whole_ || std::ssize(*whole_) != fileSize_) {
-                return std::nullopt;
-            }
-            part_.clear();
-            part_.shrink_to_fit();
-        }
-        if (whole_) {
-            return FilePart{*whole_, 0, fileSize_};
-        }
-        const std::int64_t first = std::clamp<std::int64_t>(offset, 0, fileSize_);
-        const std::int64_t end =
-            std::clamp<std::int64_t>(offset + std::max<std::int64_t>(size, 0), first, fileSize_);
-        if (first < partStart_ || end > partStart_ + std::ssize(part_)) {
-            partStart_ = first;
-            if (!read(first, std::min(std::max(end - first, kPartSize), fileSize_ - first),
-                      part_)) {
-                part_.clear();
-                return std::nullopt;
-            }
-        }
-        return FilePart{part_, partStart_, fileSize_};
-    }
-
-private:
-    // Into `bytes`, whose room is kept from part to part.
-    bool read(std::int64_t from, std::int64_t size, Bytes& bytes) {
-        bytes.resize(static_cast<std::size_t>(size));
-        in_.clear();
-        in_.seekg(from);
-        in_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-        return in_ && in_.gcount() == size;
-    }
-
-    std::string path_;
-    std::int64_t fileSize_;
-    const std::function<void()>& yield_;
-    std::ifstream in_;
-    Bytes part_;
-    std::int64_t partStart_ = 0;
-    std::optional<Bytes> whole_;
-};
-
 } // namespace
 
 MissionLoad ReadMission(ByteView file, const MissionReadOptions& options) {
@@ -235,7 +173,7 @@ MissionLoad LoadMissionFile(const std::string& path, const MissionReadOptions& o
         return bytes ? ReadMission(*bytes, options) : Refusal(UnreadableRefusal());
     }
     FileParts file(path, fileSize, options.parse.yield);
-    const std::optional<Bytes> tail = file.tail();
+    const std::optional<Bytes> tail = file.tail(kDirectoryTail);
     if (!tail) {
         return Refusal(UnreadableRefusal());
     }
