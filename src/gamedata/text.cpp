@@ -71,6 +71,20 @@ double OutOfRange(std::string_view mantissa, long long exponent, bool negative) 
     return negative ? -result : result;
 }
 
+// Powers of ten that a double holds exactly: 10^0 ... 10^22.
+constexpr std::array<double, 23> kExactPowersOfTen = [] {
+    std::array<double, 23> powers{};
+    double power = 1.0;
+    for (double& p : powers) {
+        p = power;
+        power *= 10.0;
+    }
+    return powers;
+}();
+
+// Decimal digits that a double holds exactly (10^15 < 2^53).
+constexpr std::size_t kExactDecimalDigits = 15;
+
 // TextToNumber of a text without blanks, tabs and line feeds whose number has
 // no exponent part or one of "E" or "e", an optional sign and one to three
 // digits: the characters are handed to from_chars where they stand. Nothing
@@ -84,20 +98,26 @@ std::optional<double> PlainNumber(std::string_view text) {
     }
     const std::size_t mantissaStart = i;
     std::size_t digits = 0;
+    std::size_t fractionDigits = 0;
+    std::uint64_t mantissa = 0; // of every digit; used only when there are few
     while (i < text.size() && IsDigit(text[i])) {
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[i] - '0');
         ++i;
         ++digits;
     }
     if (i < text.size() && text[i] == '.') {
         ++i;
         while (i < text.size() && IsDigit(text[i])) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[i] - '0');
             ++i;
             ++digits;
+            ++fractionDigits;
         }
     }
     if (digits == 0) {
         return std::nullopt;
     }
+    const bool plainDecimal = i == text.size() || (text[i] != 'E' && text[i] != 'e');
     if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
         std::size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
@@ -117,6 +137,13 @@ std::optional<double> PlainNumber(std::string_view text) {
         if (IsIgnoredInNumber(c) || (j == i && (c == 'E' || c == 'e' || c == 'D' || c == 'd'))) {
             return std::nullopt;
         }
+    }
+    // Up to 15 digits and no exponent: the digits and the power of ten are
+    // both exact doubles, so their quotient is the correctly rounded value,
+    // as from_chars gives it.
+    if (plainDecimal && digits <= kExactDecimalDigits) {
+        const double value = static_cast<double>(mantissa) / kExactPowersOfTen[fractionDigits];
+        return negative ? -value : value;
     }
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data() + mantissaStart, text.data() + i, value);
@@ -219,17 +246,6 @@ struct SevenDigits {
     std::uint32_t digits = 0;
     int exponent = 0;
 };
-
-// Powers of ten that a double holds exactly: 10^0 ... 10^22.
-constexpr std::array<double, 23> kExactPowersOfTen = [] {
-    std::array<double, 23> powers{};
-    double power = 1.0;
-    for (double& p : powers) {
-        p = power;
-        power *= 10.0;
-    }
-    return powers;
-}();
 
 // Rounds |value| (finite, not zero) to seven significant digits the way the
 // general format does: to nearest, ties to even, on the float's exact binary
