@@ -49,8 +49,23 @@ public:
     // Replaces the text; the type and the length read stay as they are.
     void setText(std::string_view text);
 
+    // A text is held inline exactly when it is short and has its usual
+    // length, so nodes held differently differ, and inline ones are equal
+    // when their bytes are (the map view compares every region node on
+    // every repaint).
     friend bool operator==(const ReaderNode& a, const ReaderNode& b) {
-        return a.type_ == b.type_ && a.length() == b.length() && a.text() == b.text();
+        if (a.type_ != b.type_ || a.form_ != b.form_) {
+            return false;
+        }
+        if (a.form_ != kInBlock) {
+            for (std::uint8_t k = 0; k < a.form_; ++k) {
+                if (a.bytes_[k] != b.bytes_[k]) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        return a.length() == b.length() && a.text() == b.text();
     }
 
 private:

@@ -11,31 +11,32 @@
 
 namespace kmission {
 
-std::string CleanText(std::string_view text) {
-    // Most texts hold no control byte: then only the outer spaces go, and the
-    // kept bytes are copied once.
+std::string_view CleanTextView(std::string_view text, std::string& storage) {
+    const auto trimmed = [](std::string_view kept) {
+        const auto first = kept.find_first_not_of(' ');
+        if (first == std::string_view::npos) {
+            return std::string_view{};
+        }
+        return kept.substr(first, kept.find_last_not_of(' ') - first + 1);
+    };
+    // Most texts hold no control byte: then only the outer spaces go.
     if (std::none_of(text.begin(), text.end(),
                      [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
-        const auto first = text.find_first_not_of(' ');
-        if (first == std::string_view::npos) {
-            return {};
-        }
-        const auto last = text.find_last_not_of(' ');
-        return std::string(text.substr(first, last - first + 1));
+        return trimmed(text);
     }
-    std::string kept;
-    kept.reserve(text.size());
+    storage.clear();
+    storage.reserve(text.size());
     for (char c : text) {
         if (static_cast<unsigned char>(c) >= 0x20) {
-            kept.push_back(c);
+            storage.push_back(c);
         }
     }
-    const auto first = kept.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = kept.find_last_not_of(' ');
-    return kept.substr(first, last - first + 1);
+    return trimmed(storage);
+}
+
+std::string CleanText(std::string_view text) {
+    std::string storage;
+    return std::string(CleanTextView(text, storage));
 }
 
 std::string PadText(std::string_view text, std::size_t width) {

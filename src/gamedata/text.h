@@ -11,6 +11,10 @@ namespace kmission {
 // are kept. Fixed-width names padded with spaces or NULs come out bare.
 std::string CleanText(std::string_view text);
 
+// CleanText without a copy where none is needed: a view of `text` itself when
+// it holds no control byte, else of the cleaned text kept in `storage`.
+std::string_view CleanTextView(std::string_view text, std::string& storage);
+
 // `text` cut to `width` bytes or padded with spaces to it.
 std::string PadText(std::string_view text, std::size_t width);
 
