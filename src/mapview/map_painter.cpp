@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -105,6 +106,19 @@ bool ClipSegment(PixelPoint& a, PixelPoint& b, const ClipBounds& bounds) {
     return true;
 }
 
+// The device pixels per view pixel when they are a whole number and the
+// painter draws in view pixels (no transform of its own); 0 otherwise.
+// A one-pixel pen's line from view pixel a to b then covers device pixels
+// a * d ... b * d of its row or column.
+int WholeDeviceScale(const QPainter& painter) {
+    if (!painter.worldTransform().isIdentity() || painter.device() == nullptr) {
+        return 0;
+    }
+    const qreal ratio = painter.device()->devicePixelRatio();
+    const int whole = static_cast<int>(ratio);
+    return whole >= 1 && whole == ratio ? whole : 0;
+}
+
 // Collects shapes in drawing-area pixels and hands them to the painter in view
 // pixels. The border offset is added here rather than by a painter transform,
 // which Qt would apply to every point again.
@@ -116,7 +130,6 @@ public:
           deviceScale_(WholeDeviceScale(painter)) {
         lines_.reserve(kBatchLimit + 4);
         points_.reserve(kBatchLimit);
-        rects_.reserve(kBatchLimit + 4);
     }
 
     void setColour(QRgb colour) {
@@ -163,16 +176,9 @@ public:
         const int y0 = View(std::max(top, bounds_.top));
         const int y1 = View(std::min(bottom, bounds_.bottom));
         if (deviceScale_ > 0) {
-            // The pixels a one-pixel pen gives the four sides, filled as
-            // device-pixel rectangles: Qt strokes a line pixel by pixel.
+            // Filled at the flush (fillBoxSides).
             const int d = deviceScale_;
-            const int width = (x1 - x0) * d + 1;
-            const int height = (y1 - y0) * d + 1;
-            rects_.emplace_back(x0 * d, y0 * d, width, 1);
-            rects_.emplace_back(x1 * d, y0 * d, 1, height);
-            rects_.emplace_back(x0 * d, y1 * d, width, 1);
-            rects_.emplace_back(x0 * d, y0 * d, 1, height);
-            flushWhenFull();
+            boxes_.push_back(QRect(QPoint(x0 * d, y0 * d), QPoint(x1 * d, y1 * d)));
             return;
         }
         lines_.emplace_back(x0, y0, x1, y0);
@@ -183,7 +189,7 @@ public:
     }
 
     void flush() {
-        if (lines_.empty() && points_.empty() && rects_.empty()) {
+        if (lines_.empty() && points_.empty() && boxes_.empty()) {
             return;
         }
         painter_.setPen(CosmeticPen(colour_));
@@ -193,40 +199,42 @@ public:
         if (!points_.empty()) {
             painter_.drawPoints(points_.data(), static_cast<int>(points_.size()));
         }
-        if (!rects_.empty()) {
-            const QColor colour = QColor::fromRgb(colour_);
-            painter_.save();
-            painter_.setWorldTransform(
-                QTransform::fromScale(1.0 / deviceScale_, 1.0 / deviceScale_));
-            for (const QRect& rect : rects_) {
-                painter_.fillRect(rect, colour);
-            }
-            painter_.restore();
+        if (!boxes_.empty()) {
+            fillBoxSides();
         }
         lines_.clear();
         points_.clear();
-        rects_.clear();
+        boxes_.clear();
     }
 
 private:
     static int View(double drawingAreaPixel) { return Nearest(drawingAreaPixel) + kViewBorder; }
 
-    // The device pixels per view pixel when they are a whole number and the
-    // painter draws in view pixels (no transform of its own); 0 otherwise.
-    // A one-pixel pen's line from view pixel a to b then covers device
-    // pixels a * d ... b * d of its row or column.
-    static int WholeDeviceScale(const QPainter& painter) {
-        if (!painter.worldTransform().isIdentity() || painter.device() == nullptr) {
-            return 0;
+    // Fills the pixels a one-pixel pen gives the boxes' sides, as rectangles
+    // of device pixels: Qt strokes a line pixel by pixel. The boxes of one
+    // colour may be drawn in any order, so they go from top to bottom: each
+    // side touches a row of the image per pixel, and neighbouring boxes then
+    // touch the same rows while they are still in the cache.
+    void fillBoxSides() {
+        std::sort(boxes_.begin(), boxes_.end(),
+                  [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+        sides_.clear();
+        for (const QRect& box : boxes_) {
+            sides_.emplace_back(box.left(), box.top(), box.width(), 1);
+            sides_.emplace_back(box.right(), box.top(), 1, box.height());
+            sides_.emplace_back(box.left(), box.bottom(), box.width(), 1);
+            sides_.emplace_back(box.left(), box.top(), 1, box.height());
         }
-        const qreal ratio = painter.device()->devicePixelRatio();
-        const int whole = static_cast<int>(ratio);
-        return whole >= 1 && whole == ratio ? whole : 0;
+        painter_.save();
+        painter_.setWorldTransform(QTransform::fromScale(1.0 / deviceScale_, 1.0 / deviceScale_));
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(QColor::fromRgb(colour_));
+        painter_.drawRects(sides_.data(), static_cast<int>(sides_.size()));
+        painter_.restore();
     }
 
     void flushWhenFull() {
-        if (lines_.size() >= kBatchLimit || points_.size() >= kBatchLimit ||
-            rects_.size() >= kBatchLimit) {
+        if (lines_.size() >= kBatchLimit || points_.size() >= kBatchLimit) {
             flush();
         }
     }
@@ -237,7 +245,8 @@ private:
     int deviceScale_;
     std::vector<QLine> lines_;
     std::vector<QPoint> points_;
-    std::vector<QRect> rects_;
+    std::vector<QRect> boxes_; // in device pixels, sides included
+    std::vector<QRect> sides_;
 };
 
 // The map picture: the source area's top-left 640 x 480 (or what the surface
@@ -372,25 +381,24 @@ void DrawUnits(ShapeBatch& batch, const ViewTransform& transform, const EditorSt
     }
 }
 
-void DrawMissionObjects(ShapeBatch& batch, const ViewTransform& transform,
-                        const EditorState& state) {
-    const std::vector<EntryTree>& entries = state.mission.missionEntries;
+std::vector<EntryKind> EntryKinds(const std::vector<EntryTree>& entries) {
     std::vector<EntryKind> kinds;
     kinds.reserve(entries.size());
+    std::string storage;
     for (const EntryTree& entry : entries) {
-        kinds.push_back(KindOf(CleanText(entry.name)));
+        kinds.push_back(KindOf(CleanTextView(entry.name, storage)));
     }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    return kinds;
+}
+
+std::vector<std::size_t> RegionEntries(const std::vector<EntryKind>& kinds) {
+    std::vector<std::size_t> regions;
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
         if (kinds[i] != EntryKind::Other && kinds[i] != EntryKind::Units) {
-            batch.setColour(RegionColour(kinds[i]));
-            DrawRegion(batch, transform, entries[i]);
+            regions.push_back(i);
         }
     }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (kinds[i] == EntryKind::Units) {
-            DrawUnits(batch, transform, state, static_cast<int>(i));
-        }
-    }
+    return regions;
 }
 
 // The border belongs to the widget, not to the map: on a denser screen it
@@ -411,36 +419,100 @@ void DrawBorder(QPainter& painter, QSize size) {
     ring(1, kBorderInnerShadow, kBorderInnerLight);
 }
 
-} // namespace
-
-void PaintMapView(QPainter& painter, const EditorState& state, const QImage& mapSurface,
-                  QSize viewSize, QColor background) {
-    if (viewSize.isEmpty()) {
-        return;
-    }
+// Saves the painter and sets it up for hard-edged, unfilled shapes.
+void BeginShapes(QPainter& painter) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setBrush(Qt::NoBrush);
+}
+
+// Clips the painter to the drawing area; false when there is no area to draw
+// in or no map to draw.
+bool ClipToDrawingArea(QPainter& painter, const EditorState& state, ViewSize area) {
+    if (!state.mapLoaded || area.width <= 0 || area.height <= 0) {
+        return false;
+    }
+    painter.setClipRect(QRect(kViewBorder, kViewBorder, area.width, area.height),
+                        Qt::IntersectClip);
+    return true;
+}
+
+// What a drag leaves alone: the background, the border, the picture and the
+// regions.
+void PaintBase(QPainter& painter, const EditorState& state, const QImage& mapSurface,
+               QSize viewSize, QColor background, const std::vector<EntryKind>& kinds,
+               const std::vector<std::size_t>& regionEntries) {
+    BeginShapes(painter);
     painter.fillRect(QRect(QPoint(0, 0), viewSize), background);
     DrawBorder(painter, viewSize);
-
     const ViewSize area = DrawingAreaSize({viewSize.width(), viewSize.height()});
-    if (state.mapLoaded && area.width > 0 && area.height > 0) {
-        painter.setClipRect(QRect(kViewBorder, kViewBorder, area.width, area.height),
-                            Qt::IntersectClip);
+    if (ClipToDrawingArea(painter, state, area)) {
         if (const auto pictureRect = MapPictureRect(state)) {
             DrawPicture(painter, mapSurface, *pictureRect, area);
         }
         const ViewTransform transform(state.viewRect, area);
         ShapeBatch batch(painter, area);
-        DrawMissionObjects(batch, transform, state);
+        for (const std::size_t i : regionEntries) {
+            batch.setColour(RegionColour(kinds[i]));
+            DrawRegion(batch, transform, state.mission.missionEntries[i]);
+        }
+        batch.flush();
+    }
+    painter.restore();
+}
+
+// The units and the axes, over the base.
+void PaintUnitsAndAxes(QPainter& painter, const EditorState& state, QSize viewSize,
+                       const std::vector<EntryKind>& kinds) {
+    const ViewSize area = DrawingAreaSize({viewSize.width(), viewSize.height()});
+    BeginShapes(painter);
+    if (ClipToDrawingArea(painter, state, area)) {
+        const ViewTransform transform(state.viewRect, area);
+        ShapeBatch batch(painter, area);
+        for (std::size_t i = 0; i < kinds.size(); ++i) {
+            if (kinds[i] == EntryKind::Units) {
+                DrawUnits(batch, transform, state, static_cast<int>(i));
+            }
+        }
         batch.setColour(kAxisColour);
         batch.line(transform.toPixel({0.0, -kAxisReach}), transform.toPixel({0.0, kAxisReach}));
         batch.line(transform.toPixel({-kAxisReach, 0.0}), transform.toPixel({kAxisReach, 0.0}));
         batch.flush();
     }
     painter.restore();
+}
+
+} // namespace
+
+void PaintMapView(QPainter& painter, const EditorState& state, const QImage& mapSurface,
+                  QSize viewSize, QColor background, MapBaseLayer* layer) {
+    if (viewSize.isEmpty()) {
+        return;
+    }
+    const std::vector<EntryTree>& entries = state.mission.missionEntries;
+    const std::vector<EntryKind> kinds = EntryKinds(entries);
+    const std::vector<std::size_t> regionEntries = RegionEntries(kinds);
+    // The layer's pixels equal drawing in place only when copying them over
+    // the view's pixels is the same as drawing opaque shapes there.
+    const int deviceScale = WholeDeviceScale(painter);
+    const bool layerUsable = layer != nullptr && deviceScale > 0 && background.alpha() == 255 &&
+                             painter.opacity() == 1.0 &&
+                             painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+    if (!layerUsable) {
+        PaintBase(painter, state, mapSurface, viewSize, background, kinds, regionEntries);
+    } else {
+        const MapBaseLayer::Inputs inputs{
+            viewSize,        deviceScale,           background.rgba(),
+            state.mapLoaded, MapPictureRect(state), mapSurface.cacheKey(),
+            state.viewRect};
+        if (!layer->shows(inputs, entries, regionEntries)) {
+            QPainter layerPainter(&layer->redraw(inputs, entries, regionEntries));
+            PaintBase(layerPainter, state, mapSurface, viewSize, background, kinds, regionEntries);
+        }
+        layer->drawOn(painter);
+    }
+    PaintUnitsAndAxes(painter, state, viewSize, kinds);
 }
 
 QImage MakeMapSurface(const DecodedPicture& picture, QColor background) {

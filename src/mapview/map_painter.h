@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor_state.h"
+#include "map_layer.h"
 #include "picture_decoder.h"
 
 #include <QColor>
@@ -44,8 +45,12 @@ inline constexpr QRgb kButtonFaceColour = 0xfff0f0f0;
 // A unit or region corner node without its six value nodes after it is
 // skipped, as is a unit without its angle node; a region without corners
 // draws nothing.
+//
+// With a `layer`, and a painter whose device has a whole pixel ratio, the
+// background, border, picture and regions come from the layer, which is drawn
+// again first when anything they show has changed; the pixels are the same.
 void PaintMapView(QPainter& painter, const EditorState& state, const QImage& mapSurface,
-                  QSize viewSize, QColor background);
+                  QSize viewSize, QColor background, MapBaseLayer* layer = nullptr);
 
 // The hidden image surface for a decoded picture: RGB32, at least 640 x 480,
 // filled with `background` where the picture does not reach, the picture at its

@@ -34,7 +34,7 @@ QSize MapView::sizeHint() const {
 
 void MapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintMapView(painter, state_, surface_, size(), palette().color(QPalette::Button));
+    PaintMapView(painter, state_, surface_, size(), palette().color(QPalette::Button), &layer_);
 }
 
 void MapView::mousePressEvent(QMouseEvent* event) {

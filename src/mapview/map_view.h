@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor_state.h"
+#include "map_layer.h"
 #include "view_transform.h"
 
 #include <QImage>
@@ -46,6 +47,7 @@ protected:
 private:
     const EditorState& state_;
     QImage surface_;
+    MapBaseLayer layer_; // what a drag step does not repaint
 };
 
 } // namespace kmission

@@ -436,6 +436,60 @@ TEST(MapPainter, AUnitBoxHasThePixelsOfItsOutlineAtEveryWholeRatio) {
     }
 }
 
+// The view keeps the background, the picture and the regions as a layer
+// between repaints. It must show exactly what painting everything again shows,
+// after any change of a text (an edit or its undo), a name, the view, the
+// picture or the size, and be drawn again only then.
+TEST(MapPainter, TheViewsLayerShowsWhatPaintingAgainShowsAndIsKeptWhileThatHolds) {
+    EditorState state = Dunes(0);
+    state.mission.missionEntries = {
+        Region("reg_inside_1", {{"-100", "100"}, {"-300", "100"}, {"-300", "0"}}),
+        Entry("aiv", {{"player_1", "-200", "50"}})};
+    QImage surface =
+        Surface(640, 480, [](int x, int) { return x >= 100 && x < 140 ? 0xff0000u : 0u; });
+    QSize size(640, 480);
+    const auto paint = [&](MapBaseLayer* layer) {
+        QImage image(size * 2, QImage::Format_RGB32);
+        image.setDevicePixelRatio(2);
+        QPainter painter(&image);
+        PaintMapView(painter, state, surface, size, QColor::fromRgb(kBackground), layer);
+        return image;
+    };
+    const auto regionNode = [&](int k) -> ReaderNode& {
+        return state.mission.missionEntries[0].nodes[static_cast<std::size_t>(k)];
+    };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        bool drawnAgain;
+    } steps[] = {
+        {"first paint", [] {}, true},
+        {"nothing changed", [] {}, false},
+        {"a unit moved", [&] { state.mission.missionEntries[1].nodes[8].setText("-250"); }, false},
+        {"a unit selected", [&] { state.moveMode = true, state.selectedEntry = 1; }, false},
+        {"a corner moved", [&] { regionNode(8).setText("-150"); }, true},
+        {"the move undone", [&] { regionNode(8).setText("-100"); }, true},
+        {"a corner renamed", [&] { regionNode(12).setText("node_x"); }, true},
+        {"the region's kind", [&] { state.mission.missionEntries[0].name[5] = 'o'; }, true},
+        {"panned", [&] { state.viewRect.left -= 20.0f; }, true},
+        {"another picture", [&] { surface.setPixel(0, 0, 0xff00ff00); }, true},
+        {"resized",
+         [&] {
+             size = {700, 500};
+         },
+         true},
+        {"map unloaded", [&] { state.mapLoaded = false; }, true},
+    };
+    MapBaseLayer layer;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        const int before = layer.redrawCount();
+        step.change();
+        EXPECT_EQ(paint(&layer), paint(nullptr));
+        EXPECT_EQ(layer.redrawCount() - before, step.drawnAgain ? 1 : 0);
+    }
+}
+
 // The picture's pixels on the background, at least the view's size; an
 // incomplete picture gives the background only.
 TEST(MapPainter, MakesASurfaceOfAtLeastTheViewOnTheBackground) {
