@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -216,8 +217,7 @@ private:
     // side touches a row of the image per pixel, and neighbouring boxes then
     // touch the same rows while they are still in the cache.
     void fillBoxSides() {
-        std::sort(boxes_.begin(), boxes_.end(),
-                  [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+        sortBoxesByTop();
         sides_.clear();
         for (const QRect& box : boxes_) {
             sides_.emplace_back(box.left(), box.top(), box.width(), 1);
@@ -231,6 +231,25 @@ private:
         painter_.setBrush(QColor::fromRgb(colour_));
         painter_.drawRects(sides_.data(), static_cast<int>(sides_.size()));
         painter_.restore();
+    }
+
+    // A counting sort: the rows are few, and a comparison sort's branches
+    // cannot be predicted on boxes strewn over the view.
+    void sortBoxesByTop() {
+        const auto [lowest, highest] =
+            std::minmax_element(boxes_.begin(), boxes_.end(),
+                                [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+        const int first = lowest->top();
+        starts_.assign(static_cast<std::size_t>(highest->top() - first) + 2, 0);
+        for (const QRect& box : boxes_) {
+            ++starts_[static_cast<std::size_t>(box.top() - first) + 1];
+        }
+        std::partial_sum(starts_.begin(), starts_.end(), starts_.begin());
+        sorted_.resize(boxes_.size());
+        for (const QRect& box : boxes_) {
+            sorted_[starts_[static_cast<std::size_t>(box.top() - first)]++] = box;
+        }
+        boxes_.swap(sorted_);
     }
 
     void flushWhenFull() {
@@ -247,6 +266,8 @@ private:
     std::vector<QPoint> points_;
     std::vector<QRect> boxes_; // in device pixels, sides included
     std::vector<QRect> sides_;
+    std::vector<QRect> sorted_;
+    std::vector<std::size_t> starts_;
 };
 
 // The map picture: the source area's top-left 640 x 480 (or what the surface
