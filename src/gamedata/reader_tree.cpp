@@ -278,18 +278,18 @@ private:
     std::size_t at_;
 };
 
-// The float of a float node's text, or nothing when it does not fit a float32.
-std::optional<float> FloatOfText(std::string_view text) {
+// The float of a float node's text; false when the text does not fit a
+// float32. (Not an optional: its flag, stored beside the float and read back
+// with it as one word, stalled every float of a save.)
+bool FloatOfText(std::string_view text, float& value) {
     if (!text.empty() && (text.back() == 'F' || text.back() == 'N')) {
         if (const auto special = NonFiniteFloat(text)) {
-            return special;
+            value = *special;
+            return true;
         }
     }
-    const auto value = static_cast<float>(TextToNumber(text));
-    if (!std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    value = static_cast<float>(TextToNumber(text));
+    return std::isfinite(value);
 }
 
 } // namespace
@@ -328,9 +328,9 @@ std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out
             break;
         }
         case kNodeFloat:
-            if (const auto value = FloatOfText(text)) {
+            if (float value = 0.0f; FloatOfText(text, value)) {
                 writer.int32(node.type());
-                writer.float32(*value);
+                writer.float32(value);
             } else {
                 refuse();
             }
