@@ -415,6 +415,10 @@ void Check(std::uint64_t first, std::uint64_t last) {
         if (before != now) {
             Report(bits, "FloatText", before + " became " + now);
         }
+        kmission::FloatTextBuffer buffer;
+        if (const std::string_view read = kmission::FloatText(value, buffer); read != now) {
+            Report(bits, "FloatText into a buffer", now + " became " + std::string(read));
+        }
         for (const std::string& text : Texts(value, before)) {
             const double read = kmission::TextToNumber(text);
             const double expected = replaced::TextToNumber(text);

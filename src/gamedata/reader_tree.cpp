@@ -211,9 +211,11 @@ std::optional<ParseFailure> ParseEntryIn(const FilePart& part, std::int64_t offs
         case kNodeList:
             nodes.emplace_back(tag, -1, IntegerChars(in.int32()).text);
             break;
-        case kNodeFloat:
-            nodes.emplace_back(tag, -1, FloatText(in.float32()));
+        case kNodeFloat: {
+            FloatTextBuffer text;
+            nodes.emplace_back(tag, -1, FloatText(in.float32(), text));
             break;
+        }
         case kNodeString: {
             const std::int32_t length = in.int32();
             if (length < 0) {

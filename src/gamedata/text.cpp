@@ -242,23 +242,26 @@ constexpr std::uint32_t kDigitsLow = 1000000;   // 10^6
 constexpr std::uint32_t kDigitsHigh = 10000000; // 10^7
 
 // A float rounded to seven significant digits: digits * 10^(exponent - 6),
-// digits in 10^6 ... 10^7 - 1.
+// digits in 10^6 ... 10^7 - 1; digits 0 when the rounding was left undone.
+// (Not an optional: its flag byte, stored and read back as part of a word,
+// stalled every call.)
 struct SevenDigits {
     std::uint32_t digits = 0;
     int exponent = 0;
+    bool done() const { return digits != 0; }
 };
 
 // Rounds |value| (finite, not zero) to seven significant digits the way the
 // general format does: to nearest, ties to even, on the float's exact binary
 // value. |value| * 10^(6 - exponent) is computed in double with one rounding,
 // off by at most 2^-29 below 10^7; whenever that could cross a halfway point
-// (a tie, or a value within 2^-28 of one) nothing is returned and the caller
+// (a tie, or a value within 2^-28 of one) the rounding is left undone and the caller
 // asks the exact formatter. Covers the magnitudes of about 1E-16 to 1E+29.
-std::optional<SevenDigits> RoundToSevenDigits(float value) {
+SevenDigits RoundToSevenDigits(float value) {
     const auto bits = std::bit_cast<std::uint32_t>(value);
     const int biasedExponent = static_cast<int>((bits >> 23) & 0xFF);
     if (biasedExponent == 0) {
-        return std::nullopt;
+        return {};
     }
     const double magnitude = std::fabs(static_cast<double>(value));
     // |value| lies in [2^(e - 127), 2^(e - 126)), so floor((e - 127) * log10 2)
@@ -269,50 +272,65 @@ std::optional<SevenDigits> RoundToSevenDigits(float value) {
         const int scale = (kSignificantDigits - 1) - exponent;
         const int steps = scale < 0 ? -scale : scale;
         if (steps >= static_cast<int>(kExactPowersOfTen.size())) {
-            return std::nullopt;
+            return {};
         }
         const double power = kExactPowersOfTen[static_cast<std::size_t>(steps)];
         const double scaled = scale >= 0 ? magnitude * power : magnitude / power;
-        const double whole = std::floor(scaled);
-        if (whole >= kDigitsHigh) {
+        if (scaled >= kDigitsHigh) {
             ++exponent;
             continue;
         }
-        const double fraction = scaled - whole;
+        // Positive and below 10^7: truncating is flooring, without the
+        // library's floor, which this processor baseline has no instruction for.
+        const auto whole = static_cast<std::uint32_t>(static_cast<std::int32_t>(scaled));
+        const double fraction = scaled - static_cast<double>(static_cast<std::int32_t>(whole));
         if (std::fabs(fraction - 0.5) <= 0x1p-28) {
-            return std::nullopt;
+            return {};
         }
-        const auto quotient = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+        const std::uint32_t quotient = whole + (fraction > 0.5 ? 1 : 0);
         if (quotient >= kDigitsHigh) {
             ++exponent;
         } else if (quotient < kDigitsLow) {
             --exponent;
         } else {
-            return SevenDigits{static_cast<std::uint32_t>(quotient), exponent};
+            return SevenDigits{quotient, exponent};
         }
     }
-    return std::nullopt;
+    return {};
 }
 
-// The general form of the rounded digits: plain notation for exponents -4 to
-// 6, otherwise mantissa, E, sign and at least two exponent digits; trailing
-// zeros and a bare point dropped.
-std::string GeneralText(bool negative, SevenDigits rounded) {
-    char digits[kSignificantDigits];
-    std::uint32_t rest = rounded.digits;
-    for (int i = kSignificantDigits - 1; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
+// "00" ... "99": digits are written two at a time, so that the seven of a
+// float take three short chains of multiplications instead of one long one.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
     }
+    return pairs;
+}();
+
+void PutPair(char* out, std::uint32_t pair) {
+    std::memcpy(out, kDigitPairs.data() + 2 * pair, 2);
+}
+
+// The general form of the rounded digits, written at `out`: plain notation
+// for exponents -4 to 6, otherwise mantissa, E, sign and at least two
+// exponent digits; trailing zeros and a bare point dropped. At most
+// "-1.234567E-05" or "-0.0001234567", 13 characters. Returns the end.
+char* GeneralText(bool negative, SevenDigits rounded, char* out) {
+    char digits[kSignificantDigits + 1];
+    const std::uint32_t high = rounded.digits / 10000; // 100 ... 999
+    const std::uint32_t low = rounded.digits % 10000;
+    digits[0] = static_cast<char>('0' + high / 100);
+    PutPair(digits + 1, high % 100);
+    PutPair(digits + 3, low / 100);
+    PutPair(digits + 5, low % 100);
     int kept = kSignificantDigits;
     while (kept > 1 && digits[kept - 1] == '0') {
         --kept;
     }
     const int exponent = rounded.exponent;
-    // At most "-1.234567E-05" or "-0.0001234567": the exponents covered have
-    // two digits, and the text fits the string's own buffer.
-    char buffer[16];
-    char* out = buffer;
     const auto copy = [&out](const char* from, int count) {
         std::memcpy(out, from, static_cast<std::size_t>(count));
         out += count;
@@ -335,7 +353,7 @@ std::string GeneralText(bool negative, SevenDigits rounded) {
             }
             copy(digits, kept);
         }
-        return std::string(buffer, out);
+        return out;
     }
     *out++ = digits[0];
     if (kept > 1) {
@@ -345,9 +363,13 @@ std::string GeneralText(bool negative, SevenDigits rounded) {
     const int magnitude = exponent < 0 ? -exponent : exponent;
     *out++ = 'E';
     *out++ = exponent < 0 ? '-' : '+';
-    *out++ = static_cast<char>('0' + magnitude / 10);
-    *out++ = static_cast<char>('0' + magnitude % 10);
-    return std::string(buffer, out);
+    PutPair(out, static_cast<std::uint32_t>(magnitude));
+    return out + 2;
+}
+
+std::string GeneralText(bool negative, SevenDigits rounded) {
+    char buffer[16];
+    return std::string(buffer, GeneralText(negative, rounded, buffer));
 }
 
 // Node texts of every float of a mission pass through here on each open, so
@@ -355,8 +377,8 @@ std::string GeneralText(bool negative, SevenDigits rounded) {
 // which gives the same text, serves the rest.
 std::string SevenDigitText(float value) {
     if (std::isfinite(value) && value != 0.0f) {
-        if (const auto rounded = RoundToSevenDigits(value)) {
-            return GeneralText(std::signbit(value), *rounded);
+        if (const SevenDigits rounded = RoundToSevenDigits(value); rounded.done()) {
+            return GeneralText(std::signbit(value), rounded);
         }
     }
     char buffer[64];
@@ -410,11 +432,25 @@ std::string PowerOfTenText(int exponent, bool negative) {
 // little above it round to the power, whose text reads back as that nearest
 // float: saved and opened again, their text would change. The float nearest a
 // power of ten therefore takes the power as its text.
+std::string_view FloatText(float value, FloatTextBuffer& buffer) {
+    if (std::isfinite(value) && value != 0.0f) {
+        const SevenDigits rounded = RoundToSevenDigits(value);
+        if (rounded.done() && rounded.digits != kDigitsHigh - 1) {
+            char* const end = GeneralText(std::signbit(value), rounded, buffer.data());
+            return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
+        }
+    }
+    const std::string text = FloatText(value);
+    const std::size_t size = std::min(text.size(), buffer.size());
+    std::memcpy(buffer.data(), text.data(), size);
+    return {buffer.data(), size};
+}
+
 std::string FloatText(float value) {
     if (std::isfinite(value) && value != 0.0f) {
-        const auto rounded = RoundToSevenDigits(value);
-        if (rounded && rounded->digits != kDigitsHigh - 1) {
-            return GeneralText(std::signbit(value), *rounded);
+        const SevenDigits rounded = RoundToSevenDigits(value);
+        if (rounded.done() && rounded.digits != kDigitsHigh - 1) {
+            return GeneralText(std::signbit(value), rounded);
         }
     }
     const std::string text = SevenDigitText(value);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,11 @@ std::int16_t ToInt16(double value);
 // power gets the power instead ("1E+28", not "9.999999E+27"), so that every
 // text reads back to a float of the same text.
 std::string FloatText(float value);
+
+// FloatText written into a buffer it always fits, for the reader, which makes
+// the text of every float of a mission: the view is of the buffer.
+using FloatTextBuffer = std::array<char, 24>;
+std::string_view FloatText(float value, FloatTextBuffer& buffer);
 
 // The pointer readout text: FloatText with a leading blank for values that are
 // not negative and no zero before the decimal point: " 12.5", "-.25", " .5", " 0".
