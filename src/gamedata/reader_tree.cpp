@@ -256,28 +256,38 @@ namespace {
 // when a string needs more.
 class RoomWriter {
 public:
-    RoomWriter(Bytes& out, std::size_t values) : out_(out), at_(out.size()) {
-        out_.resize(at_ + 8 * values);
+    RoomWriter(Bytes& out, std::size_t values) : out_(out) {
+        const std::size_t used = out_.size();
+        out_.resize(used + 8 * values);
+        at_ = out_.data() + used;
+        end_ = out_.data() + out_.size();
     }
     void makeRoom(std::size_t size) {
-        if (out_.size() - at_ < size) {
-            out_.resize(std::max(at_ + size, out_.size() + out_.size() / 2));
+        if (static_cast<std::size_t>(end_ - at_) < size) {
+            const auto used = static_cast<std::size_t>(at_ - out_.data());
+            out_.resize(std::max(used + size, out_.size() + out_.size() / 2));
+            at_ = out_.data() + used;
+            end_ = out_.data() + out_.size();
         }
     }
     void int32(std::int32_t value) { raw(&value, 4); }
     void float32(float value) { raw(&value, 4); }
     void bytes(std::string_view text) { raw(text.data(), text.size()); }
     // Leaves `out` holding what was written.
-    void finish() { out_.resize(at_); }
+    void finish() { out_.resize(static_cast<std::size_t>(at_ - out_.data())); }
 
 private:
     void raw(const void* data, std::size_t size) {
         static_assert(std::endian::native == std::endian::little, "little-endian hosts only");
-        std::memcpy(out_.data() + at_, data, size);
+        std::memcpy(at_, data, size);
         at_ += size;
     }
+    // Pointers rather than the vector's size: every byte written could be
+    // the vector's own fields as far as the compiler knows, so it would read
+    // them again after each value.
     Bytes& out_;
-    std::size_t at_;
+    std::uint8_t* at_;
+    std::uint8_t* end_;
 };
 
 // The float of a float node's text; false when the text does not fit a
