@@ -88,8 +88,9 @@ constexpr std::size_t kExactDecimalDigits = 15;
 
 // TextToNumber of a text without blanks, tabs and line feeds whose number has
 // no exponent part or one of "E" or "e", an optional sign and one to three
-// digits: the characters are handed to from_chars where they stand. Nothing
-// when the text needs the general reader.
+// digits: computed directly when that is exact, else the characters are
+// handed to from_chars where they stand. Nothing when the text needs the
+// general reader.
 std::optional<double> PlainNumber(std::string_view text) {
     std::size_t i = 0;
     bool negative = false;
@@ -118,19 +119,22 @@ std::optional<double> PlainNumber(std::string_view text) {
     if (digits == 0) {
         return std::nullopt;
     }
-    const bool plainDecimal = i == text.size() || (text[i] != 'E' && text[i] != 'e');
+    int exponent = 0;
     if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
         std::size_t j = i + 1;
+        const bool negativeExponent = j < text.size() && text[j] == '-';
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
             ++j;
         }
         const std::size_t exponentStart = j;
         while (j < text.size() && IsDigit(text[j])) {
+            exponent = exponent * 10 + (text[j] - '0');
             ++j;
         }
         if (j == exponentStart || j - exponentStart > 3) {
             return std::nullopt;
         }
+        exponent = negativeExponent ? -exponent : exponent;
         i = j;
     }
     for (std::size_t j = i; j < text.size(); ++j) {
@@ -139,11 +143,16 @@ std::optional<double> PlainNumber(std::string_view text) {
             return std::nullopt;
         }
     }
-    // Up to 15 digits and no exponent: the digits and the power of ten are
-    // both exact doubles, so their quotient is the correctly rounded value,
-    // as from_chars gives it.
-    if (plainDecimal && digits <= kExactDecimalDigits) {
-        const double value = static_cast<double>(mantissa) / kExactPowersOfTen[fractionDigits];
+    // Up to 15 digits and a power of ten of at most 22 steps: the digits and
+    // the power are both exact doubles, so their quotient or product is the
+    // correctly rounded value, as from_chars gives it.
+    const int steps = static_cast<int>(fractionDigits) - exponent;
+    if (digits <= kExactDecimalDigits && steps > -static_cast<int>(kExactPowersOfTen.size()) &&
+        steps < static_cast<int>(kExactPowersOfTen.size())) {
+        const auto whole = static_cast<double>(mantissa);
+        const double value = steps >= 0
+                                 ? whole / kExactPowersOfTen[static_cast<std::size_t>(steps)]
+                                 : whole * kExactPowersOfTen[static_cast<std::size_t>(-steps)];
         return negative ? -value : value;
     }
     double value = 0.0;
