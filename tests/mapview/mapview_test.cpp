@@ -442,12 +442,15 @@ TEST(MapPainter, AUnitBoxHasThePixelsOfItsOutlineAtEveryWholeRatio) {
 // picture or the size, and be drawn again only then.
 TEST(MapPainter, TheViewsLayerShowsWhatPaintingAgainShowsAndIsKeptWhileThatHolds) {
     EditorState state = Dunes(0);
+    // The view is larger than the picture; one region and the unit lie
+    // beside it.
     state.mission.missionEntries = {
         Region("reg_inside_1", {{"-100", "100"}, {"-300", "100"}, {"-300", "0"}}),
-        Entry("aiv", {{"player_1", "-200", "50"}})};
+        Region("reg_border_2", {{"-900", "-150"}, {"-1000", "-150"}, {"-1000", "-200"}}),
+        Entry("aiv", {{"player_1", "-1100", "-500"}})};
     QImage surface =
         Surface(640, 480, [](int x, int) { return x >= 100 && x < 140 ? 0xff0000u : 0u; });
-    QSize size(640, 480);
+    QSize size(900, 600);
     const auto paint = [&](MapBaseLayer* layer) {
         QImage image(size * 2, QImage::Format_RGB32);
         image.setDevicePixelRatio(2);
@@ -465,8 +468,8 @@ TEST(MapPainter, TheViewsLayerShowsWhatPaintingAgainShowsAndIsKeptWhileThatHolds
     } steps[] = {
         {"first paint", [] {}, true},
         {"nothing changed", [] {}, false},
-        {"a unit moved", [&] { state.mission.missionEntries[1].nodes[8].setText("-250"); }, false},
-        {"a unit selected", [&] { state.moveMode = true, state.selectedEntry = 1; }, false},
+        {"a unit moved", [&] { state.mission.missionEntries[2].nodes[8].setText("-1150"); }, false},
+        {"a unit selected", [&] { state.moveMode = true, state.selectedEntry = 2; }, false},
         {"a corner moved", [&] { regionNode(8).setText("-150"); }, true},
         {"the move undone", [&] { regionNode(8).setText("-100"); }, true},
         {"a corner renamed", [&] { regionNode(12).setText("node_x"); }, true},
