@@ -94,6 +94,32 @@ TEST(ParseEntry, TurnsValuesIntoNodesUntilTheEndTagTheSizeOrTheFileEnds) {
     }
 }
 
+// Equal nodes have the same type, length and text, however each was built:
+// texts of every inline size to the last byte, a text shortened in place,
+// texts held in a block.
+TEST(ReaderNode, EqualWhenTypeLengthAndTextAre) {
+    ReaderNode shortened = Node(kNodeFloat, "12345.6789");
+    shortened.setText("1.5");
+    const ReaderNode longText(kNodeString, 20, std::string(20, 'x'));
+    const struct {
+        ReaderNode a, b;
+        bool equal;
+    } cases[] = {
+        {Node(kNodeString, "abcdefghijk"), Node(kNodeString, "abcdefghijk"), true},
+        {Node(kNodeString, "abcdefghijk"), Node(kNodeString, "abcdefghijx"), false},
+        {Node(kNodeString, "abc"), Node(kNodeString, "abx"), false},
+        {Node(kNodeString, "ab"), Node(kNodeString, "abc"), false},
+        {shortened, Node(kNodeFloat, "1.5"), true},
+        {Node(kNodeString, "1"), Node(kNodeFloat, "1"), false},
+        {Node(kNodeString, "abc"), ReaderNode(kNodeString, 5, "abc"), false},
+        {longText, ReaderNode(kNodeString, 20, std::string(20, 'x')), true},
+        {longText, ReaderNode(kNodeString, 20, std::string(19, 'x') + "y"), false},
+    };
+    for (const auto& [a, b, equal] : cases) {
+        EXPECT_EQ(a == b, equal) << a.text() << " / " << b.text();
+    }
+}
+
 TEST(ParseEntry, KeepsToTheNodeLimitAndYieldsEvery1024Values) {
     // clang-format off
     for (const auto& [values, limit, refused, yields] :
