@@ -128,7 +128,9 @@ std::optional<double> PlainNumber(std::string_view text) {
         }
         const std::size_t exponentStart = j;
         while (j < text.size() && IsDigit(text[j])) {
-            exponent = exponent * 10 + (text[j] - '0');
+            if (j - exponentStart < 3) { // longer exponents go to the general reader
+                exponent = exponent * 10 + (text[j] - '0');
+            }
             ++j;
         }
         if (j == exponentStart || j - exponentStart > 3) {
