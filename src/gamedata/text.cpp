@@ -435,35 +435,17 @@ std::string PowerOfTenText(int exponent, bool negative) {
     return text.append(std::to_string(magnitude));
 }
 
-} // namespace
-
 // Seven digits cannot tell every float apart. Where the decimal steps change
 // size, at a power of ten, the float nearest the power may round to the text
 // just below it ("9.999999E+27" for the float nearest 1E+28) while floats a
 // little above it round to the power, whose text reads back as that nearest
 // float: saved and opened again, their text would change. The float nearest a
 // power of ten therefore takes the power as its text.
-std::string_view FloatText(float value, FloatTextBuffer& buffer) {
-    if (std::isfinite(value) && value != 0.0f) {
-        const SevenDigits rounded = RoundToSevenDigits(value);
-        if (rounded.done() && rounded.digits != kDigitsHigh - 1) {
-            char* const end = GeneralText(std::signbit(value), rounded, buffer.data());
-            return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
-        }
-    }
-    const std::string text = FloatText(value);
-    const std::size_t size = std::min(text.size(), buffer.size());
-    std::memcpy(buffer.data(), text.data(), size);
-    return {buffer.data(), size};
-}
-
-std::string FloatText(float value) {
-    if (std::isfinite(value) && value != 0.0f) {
-        const SevenDigits rounded = RoundToSevenDigits(value);
-        if (rounded.done() && rounded.digits != kDigitsHigh - 1) {
-            return GeneralText(std::signbit(value), rounded);
-        }
-    }
+//
+// This is FloatText of the floats the direct rounding leaves: zero,
+// non-finite, subnormal or extreme values, near-halfway cases, and digits
+// 9999999.
+std::string RareFloatText(float value) {
     const std::string text = SevenDigitText(value);
     if (std::isfinite(value) && IsLargestOfItsDecade(text)) {
         const double magnitude = std::fabs(static_cast<double>(value));
@@ -474,6 +456,27 @@ std::string FloatText(float value) {
         }
     }
     return text;
+}
+
+} // namespace
+
+std::string_view FloatText(float value, FloatTextBuffer& buffer) {
+    if (std::isfinite(value) && value != 0.0f) {
+        const SevenDigits rounded = RoundToSevenDigits(value);
+        if (rounded.done() && rounded.digits != kDigitsHigh - 1) {
+            char* const end = GeneralText(std::signbit(value), rounded, buffer.data());
+            return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
+        }
+    }
+    const std::string text = RareFloatText(value);
+    const std::size_t size = std::min(text.size(), buffer.size());
+    std::memcpy(buffer.data(), text.data(), size);
+    return {buffer.data(), size};
+}
+
+std::string FloatText(float value) {
+    FloatTextBuffer buffer;
+    return std::string(FloatText(value, buffer));
 }
 
 std::string ReadoutText(float value) {
