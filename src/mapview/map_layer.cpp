@@ -10,7 +10,7 @@ namespace kmission {
 bool MapBaseLayer::shows(const Inputs& inputs, const std::vector<EntryTree>& entries,
                          const std::vector<std::size_t>& regionEntries) const {
     if (!inputs_ || !(*inputs_ == inputs) || entries.size() != names_.size() ||
-        regionEntries.size() != regions_.size()) {
+        regionEntries.size() != regionNodes_.size()) {
         return false;
     }
     const auto sameName = [](const EntryTree& entry, const std::string& name) {
@@ -20,7 +20,7 @@ bool MapBaseLayer::shows(const Inputs& inputs, const std::vector<EntryTree>& ent
         return false;
     }
     for (std::size_t j = 0; j < regionEntries.size(); ++j) {
-        if (!(entries[regionEntries[j]].nodes == regions_[j].nodes)) {
+        if (!(entries[regionEntries[j]].nodes == regionNodes_[j])) {
             return false;
         }
     }
@@ -40,10 +40,10 @@ QImage& MapBaseLayer::redraw(const Inputs& inputs, const std::vector<EntryTree>&
     for (const EntryTree& entry : entries) {
         names_.push_back(entry.name);
     }
-    regions_.clear();
-    regions_.reserve(regionEntries.size());
+    regionNodes_.clear();
+    regionNodes_.reserve(regionEntries.size());
     for (const std::size_t index : regionEntries) {
-        regions_.push_back(entries[index]);
+        regionNodes_.push_back(entries[index].nodes);
     }
     ++redraws_;
     return image_;

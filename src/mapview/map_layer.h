@@ -58,7 +58,7 @@ private:
     QImage image_;
     std::optional<Inputs> inputs_;
     std::vector<std::string> names_;
-    std::vector<EntryTree> regions_;
+    std::vector<NodeList> regionNodes_;
     int redraws_ = 0;
 };
 
