@@ -1,6 +1,7 @@
-// A one-off check, run by hand and not a test: the float texts and the number
-// reader of the game data library against the implementations they replaced,
-// kept here and nowhere else, for every one of the 2^32 float bit patterns.
+// A one-off check, run by hand and not a test: the float texts, the number
+// reader and the float a text is saved as, of the game data library, against
+// the implementations they replaced, kept here and nowhere else, for every one
+// of the 2^32 float bit patterns.
 //   kmission_float_text_check [THREADS]
 // Prints its progress and every difference; exits 1 when there is one.
 
@@ -373,6 +374,22 @@ std::string FloatText(float value) {
     return text;
 }
 
+// The float a float node's text was saved as.
+bool FloatOfText(std::string_view text, float& value) {
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    if (text == "INF" || text == "-INF") {
+        value = text == "INF" ? inf : -inf;
+        return true;
+    }
+    if (text == "NAN" || text == "-NAN") {
+        value = text == "NAN" ? nan : -nan;
+        return true;
+    }
+    value = static_cast<float>(TextToNumber(text));
+    return std::isfinite(value);
+}
+
 } // namespace replaced
 
 namespace {
@@ -424,6 +441,13 @@ void Check(std::uint64_t first, std::uint64_t last) {
             const double expected = replaced::TextToNumber(text);
             if (std::bit_cast<std::uint64_t>(read) != std::bit_cast<std::uint64_t>(expected)) {
                 Report(bits, "TextToNumber", text);
+            }
+            float saved = 0.0f;
+            float expectedSaved = 0.0f;
+            if (kmission::FloatOfText(text, saved) != replaced::FloatOfText(text, expectedSaved) ||
+                std::bit_cast<std::uint32_t>(saved) !=
+                    std::bit_cast<std::uint32_t>(expectedSaved)) {
+                Report(bits, "FloatOfText", text);
             }
         }
     }

@@ -33,26 +33,30 @@ StreamedMission StreamMission(const MissionModel& mission, const PieceWriter& wr
     StreamedMission result;
     std::vector<ArchiveEntry>& directory = result.directory;
     directory = mission.archiveDirectory;
-    // One entry at a time in the same bytes, which keep the room the largest
-    // entry took.
+    // Each entry in parts made in the same bytes, which stay in the cache.
     Bytes piece;
     std::size_t offset = 0;
     for (std::size_t i = 0; i < mission.missionEntries.size() && i < directory.size(); ++i) {
         const EntryTree& tree = mission.missionEntries[i];
-        piece.clear();
-        if (const auto failure = SerializeNodes(tree.nodes, piece)) {
-            result.refusal =
-                Message{"Not saved: node " + IntegerText(failure->node) + " of the entry \"" +
-                        CleanText(tree.name) + "\" holds \"" + failure->text +
-                        "\", which does not fit its type. Nothing was written."};
-            return result;
-        }
-        if (!write(piece)) {
-            return result;
+        std::size_t size = 0;
+        for (std::size_t next = 1; next < tree.nodes.size();) {
+            const SerializedPart part = SerializeNodes(tree.nodes, next, piece);
+            if (part.failure) {
+                result.refusal = Message{"Not saved: node " + IntegerText(part.failure->node) +
+                                         " of the entry \"" + CleanText(tree.name) + "\" holds \"" +
+                                         part.failure->text +
+                                         "\", which does not fit its type. Nothing was written."};
+                return result;
+            }
+            if (!write(ByteView(piece).first(part.size))) {
+                return result;
+            }
+            size += part.size;
+            next = part.next;
         }
         directory[i].offset = static_cast<std::int32_t>(offset);
-        directory[i].size = static_cast<std::int32_t>(piece.size());
-        offset += piece.size();
+        directory[i].size = static_cast<std::int32_t>(size);
+        offset += size;
     }
     piece.clear();
     ByteWriter writer(piece);

@@ -103,24 +103,6 @@ Message PositionMessage(const ParseFailure& failure) {
     return Message{IntegerText(failure.filePosition), "Fpos"};
 }
 
-// Texts that FloatText gives non-finite floats; they are written back as such.
-std::optional<float> NonFiniteFloat(std::string_view text) {
-    constexpr float inf = std::numeric_limits<float>::infinity();
-    if (text == "INF") {
-        return inf;
-    }
-    if (text == "-INF") {
-        return -inf;
-    }
-    if (text == "NAN") {
-        return std::numeric_limits<float>::quiet_NaN();
-    }
-    if (text == "-NAN") {
-        return -std::numeric_limits<float>::quiet_NaN();
-    }
-    return std::nullopt;
-}
-
 // The decimal text of a value (as IntegerText), without a string in between.
 struct IntegerChars {
     char digits[12];
@@ -147,21 +129,24 @@ void AppendString(NodeList& nodes, std::int32_t length, std::string_view bytes) 
 
 // The int32 of an integer text as the parser writes it (an optional minus
 // sign and at most nine digits): exactly what rounding TextToNumber gives,
-// without going through a double. Nothing for any other text.
-std::optional<std::int32_t> PlainInteger(std::string_view text) {
+// without going through a double. False for any other text. (Not an
+// optional, whose flag, stored and read back with the value as one word,
+// stalled every integer of a save.)
+bool PlainInteger(std::string_view text, std::int32_t& value) {
     const bool negative = !text.empty() && text.front() == '-';
     const std::string_view digits = text.substr(negative ? 1 : 0);
     if (digits.empty() || digits.size() > 9) {
-        return std::nullopt;
+        return false;
     }
-    std::int32_t value = 0;
+    std::int32_t magnitude = 0;
     for (char c : digits) {
         if (c < '0' || c > '9') {
-            return std::nullopt;
+            return false;
         }
-        value = value * 10 + (c - '0');
+        magnitude = magnitude * 10 + (c - '0');
     }
-    return negative ? -value : value;
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
 
 } // namespace
@@ -250,31 +235,38 @@ std::optional<ParseFailure> ParseEntryIn(const FilePart& part, std::int64_t offs
 
 namespace {
 
-// Appends to `out` in room made ahead: a save writes millions of values, and
-// growing the bytes value by value cost more than the values themselves. The
-// room starts at a tag and a 4-byte payload for each value, and grows by half
-// when a string needs more.
+// Writes at the start of `room` without growing it value by value: a save
+// writes millions of values, and growing bytes for each cost more than the
+// values themselves. `room` keeps its size between parts, so it is not
+// filled with zeros again for each one.
 class RoomWriter {
 public:
-    RoomWriter(Bytes& out, std::size_t values) : out_(out) {
-        const std::size_t used = out_.size();
-        out_.resize(used + 8 * values);
-        at_ = out_.data() + used;
-        end_ = out_.data() + out_.size();
+    RoomWriter(Bytes& room, std::size_t size) : room_(room) {
+        if (room_.size() < size) {
+            room_.resize(size);
+        }
+        begin_ = at_ = room_.data();
+        end_ = room_.data() + room_.size();
     }
     void makeRoom(std::size_t size) {
         if (static_cast<std::size_t>(end_ - at_) < size) {
-            const auto used = static_cast<std::size_t>(at_ - out_.data());
-            out_.resize(std::max(used + size, out_.size() + out_.size() / 2));
-            at_ = out_.data() + used;
-            end_ = out_.data() + out_.size();
+            const std::size_t used = written();
+            room_.resize(used + size);
+            begin_ = room_.data();
+            at_ = room_.data() + used;
+            end_ = room_.data() + room_.size();
         }
     }
     void int32(std::int32_t value) { raw(&value, 4); }
-    void float32(float value) { raw(&value, 4); }
+    // A tag and its 4-byte payload, as one 8-byte store.
+    void value(std::int32_t tag, std::int32_t payload) {
+        const std::uint64_t both = static_cast<std::uint32_t>(tag) |
+                                   static_cast<std::uint64_t>(static_cast<std::uint32_t>(payload))
+                                       << 32;
+        raw(&both, 8);
+    }
     void bytes(std::string_view text) { raw(text.data(), text.size()); }
-    // Leaves `out` holding what was written.
-    void finish() { out_.resize(static_cast<std::size_t>(at_ - out_.data())); }
+    std::size_t written() const { return static_cast<std::size_t>(at_ - begin_); }
 
 private:
     void raw(const void* data, std::size_t size) {
@@ -285,79 +277,71 @@ private:
     // Pointers rather than the vector's size: every byte written could be
     // the vector's own fields as far as the compiler knows, so it would read
     // them again after each value.
-    Bytes& out_;
+    Bytes& room_;
+    std::uint8_t* begin_;
     std::uint8_t* at_;
     std::uint8_t* end_;
 };
 
-// The float of a float node's text; false when the text does not fit a
-// float32. (Not an optional: its flag, stored beside the float and read back
-// with it as one word, stalled every float of a save.)
-bool FloatOfText(std::string_view text, float& value) {
-    if (!text.empty() && (text.back() == 'F' || text.back() == 'N')) {
-        if (const auto special = NonFiniteFloat(text)) {
-            value = *special;
-            return true;
-        }
-    }
-    value = static_cast<float>(TextToNumber(text));
-    return std::isfinite(value);
-}
-
 } // namespace
 
-std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out) {
-    RoomWriter writer(out, nodes.size());
-    std::optional<SerializeFailure> failure;
-    bool ended = false;
-    for (std::size_t k = 1; k < nodes.size() && !failure && !ended; ++k) {
-        const ReaderNode& node = nodes[k];
-        const std::string_view text = node.text();
-        writer.makeRoom(8 + (node.type() == kNodeString ? text.size() : 0));
+SerializedPart SerializeNodes(const NodeList& nodes, std::size_t first, Bytes& room) {
+    // Every value takes 8 bytes but a string, which takes 8 and its text: the
+    // room for a part's numbers is made once, a longer string makes its own.
+    RoomWriter writer(room, kSerializedPartSize + 8);
+    // The nodes' address and count in locals: the bytes written could be the
+    // vector's own fields as far as the compiler knows.
+    const ReaderNode* const node = nodes.data();
+    const std::size_t count = nodes.size();
+    SerializedPart part;
+    std::size_t k = first;
+    for (; k < count && writer.written() < kSerializedPartSize; ++k) {
+        const std::int32_t type = node[k].type();
+        const std::string_view text = node[k].text();
         const auto refuse = [&] {
-            failure = SerializeFailure{static_cast<std::int64_t>(k), std::string(text)};
+            part.failure = SerializeFailure{static_cast<std::int64_t>(k), std::string(text)};
         };
-        switch (node.type()) {
+        switch (type) {
         case kNodeBlank:
             writer.int32(kNodeBlank);
-            ended = true;
-            break;
+            part.size = writer.written();
+            part.next = count;
+            return part;
         case kNodeInteger:
         case kNodeList: {
-            if (const auto plain = PlainInteger(text)) {
-                writer.int32(node.type());
-                writer.int32(*plain);
+            if (std::int32_t plain = 0; PlainInteger(text, plain)) {
+                writer.value(type, plain);
                 break;
             }
             const double value = RoundHalfEven(TextToNumber(text));
             if (!(value >= std::numeric_limits<std::int32_t>::min() &&
                   value <= std::numeric_limits<std::int32_t>::max())) {
                 refuse();
-                break;
+                return part;
             }
-            writer.int32(node.type());
-            writer.int32(static_cast<std::int32_t>(value));
+            writer.value(type, static_cast<std::int32_t>(value));
             break;
         }
         case kNodeFloat:
             if (float value = 0.0f; FloatOfText(text, value)) {
-                writer.int32(node.type());
-                writer.float32(value);
-            } else {
-                refuse();
+                writer.value(type, std::bit_cast<std::int32_t>(value));
+                break;
             }
-            break;
+            refuse();
+            return part;
         case kNodeString:
-            writer.int32(node.type());
-            writer.int32(static_cast<std::int32_t>(text.size()));
+            writer.makeRoom(8 + text.size());
+            writer.value(type, static_cast<std::int32_t>(text.size()));
             writer.bytes(text);
             break;
         default:
             refuse();
+            return part;
         }
     }
-    writer.finish();
-    return failure;
+    part.size = writer.written();
+    part.next = k;
+    return part;
 }
 
 Messages StartupParseMessages(const ParseFailure& failure) {

@@ -84,14 +84,25 @@ struct SerializeFailure {
     std::string text;
 };
 
-// Appends the value stream of nodes 1 ... count: types 1 and 4 as the nearest
-// int32 of TextToNumber(text) (halves to even), type 2 as the nearest float32,
-// type 3 as the text's length and bytes. No closing tag 0 is written, except
-// that a blank node (type 0) is written as its tag and ends the stream. A text
-// whose number does not fit an int32 (types 1, 4) or a float32 (type 2) is
-// refused; "INF", "-INF", "NAN" and "-NAN" are the texts of non-finite floats
-// and are written as such, so non-finite values survive a save.
-std::optional<SerializeFailure> SerializeNodes(const NodeList& nodes, Bytes& out);
+// Entries are written in parts of about this many bytes, which stay in the
+// processor's cache between being made and being written.
+inline constexpr std::size_t kSerializedPartSize = 32 * 1024;
+
+// Writes at the start of `room` (grown when too small; its size is room, not
+// content) the value stream of the nodes from `first` on, up to about
+// kSerializedPartSize bytes: types 1 and 4 as the nearest int32 of
+// TextToNumber(text) (halves to even), type 2 as the nearest float32, type 3
+// as the text's length and bytes. No closing tag 0 is written, except that a
+// blank node (type 0) is written as its tag and ends the stream. A text whose
+// number does not fit an int32 (types 1, 4) or a float32 (type 2) is refused;
+// "INF", "-INF", "NAN" and "-NAN" are the texts of non-finite floats and are
+// written as such, so non-finite values survive a save.
+struct SerializedPart {
+    std::size_t size = 0; // bytes written
+    std::size_t next = 0; // the node the stream goes on from; nodes.size() when it is done
+    std::optional<SerializeFailure> failure;
+};
+SerializedPart SerializeNodes(const NodeList& nodes, std::size_t first, Bytes& room);
 
 // Messages of a failed parse, for the caller to show: the first box, then the
 // file position with the title "Fpos". `entryName` (cleaned) is named in the

@@ -234,6 +234,93 @@ double TextToNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
+namespace {
+
+// Powers of ten that a float holds exactly: 10^0 ... 10^10.
+constexpr std::array<float, 11> kExactFloatPowersOfTen = [] {
+    std::array<float, 11> powers{};
+    float power = 1.0f;
+    for (float& p : powers) {
+        p = power;
+        power *= 10.0f;
+    }
+    return powers;
+}();
+
+// float(TextToNumber(text)) of the texts FloatText gives most floats: an
+// optional minus, digits with at most one point, and an optional exponent of
+// "E", a sign and two digits; digits worth less than 2^24 and a power of ten
+// of at most 10 steps. Both are exact floats, so their quotient or product is
+// the correctly rounded float. Rounding the exact value to a double first, as
+// TextToNumber does, cannot change that: such a value is either exactly
+// halfway between two floats or further from halfway than a double's
+// precision. False for any other text.
+bool ShortFloatOfText(std::string_view text, float& value) {
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const bool negative = at != end && *at == '-';
+    at += negative ? 1 : 0;
+    // Leading zeros do not count; a ninth significant digit stops the
+    // reading, and the text is then left to the general path.
+    constexpr std::uint32_t kMostDigits = 100000000;
+    std::uint32_t digits = 0;
+    int count = 0;
+    int fractionDigits = 0;
+    for (; at != end && IsDigit(*at) && digits < kMostDigits; ++at, ++count) {
+        digits = digits * 10 + static_cast<std::uint32_t>(*at - '0');
+    }
+    if (at != end && *at == '.') {
+        ++at;
+        for (; at != end && IsDigit(*at) && digits < kMostDigits; ++at, ++count) {
+            digits = digits * 10 + static_cast<std::uint32_t>(*at - '0');
+            ++fractionDigits;
+        }
+    }
+    if (count == 0 || digits >= (1u << 24)) {
+        return false;
+    }
+    int exponent = 0;
+    if (at != end) {
+        if (end - at != 4 || *at != 'E' || (at[1] != '+' && at[1] != '-') || !IsDigit(at[2]) ||
+            !IsDigit(at[3])) {
+            return false;
+        }
+        exponent = (at[2] - '0') * 10 + (at[3] - '0');
+        exponent = at[1] == '-' ? -exponent : exponent;
+    }
+    const int steps = fractionDigits - exponent;
+    if (steps <= -static_cast<int>(kExactFloatPowersOfTen.size()) ||
+        steps >= static_cast<int>(kExactFloatPowersOfTen.size())) {
+        return false;
+    }
+    const auto whole = static_cast<float>(digits);
+    const float magnitude = steps >= 0
+                                ? whole / kExactFloatPowersOfTen[static_cast<std::size_t>(steps)]
+                                : whole * kExactFloatPowersOfTen[static_cast<std::size_t>(-steps)];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+} // namespace
+
+bool FloatOfText(std::string_view text, float& value) {
+    if (ShortFloatOfText(text, value)) {
+        return true;
+    }
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    if (text == "INF" || text == "-INF") {
+        value = text == "INF" ? inf : -inf;
+        return true;
+    }
+    if (text == "NAN" || text == "-NAN") {
+        value = text == "NAN" ? nan : -nan;
+        return true;
+    }
+    value = static_cast<float>(TextToNumber(text));
+    return std::isfinite(value);
+}
+
 double RoundHalfEven(double value) {
     return std::nearbyint(value);
 }

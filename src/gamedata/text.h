@@ -25,6 +25,11 @@ std::string PadText(std::string_view text, std::size_t width);
 // a text without such a part gives 0. Magnitudes beyond double give ±infinity.
 double TextToNumber(std::string_view text);
 
+// The float32 a float node's text is saved as: float(TextToNumber(text)), or
+// the non-finite float of "INF", "-INF", "NAN" and "-NAN". False when the
+// text's number is beyond float32.
+bool FloatOfText(std::string_view text, float& value);
+
 // Nearest integer, halves to the even neighbour (the one rounding rule used
 // everywhere).
 double RoundHalfEven(double value);

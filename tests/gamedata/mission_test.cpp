@@ -165,9 +165,29 @@ Bytes Untidy() {
     return archive.standard(77);
 }
 
+// An entry of many parts: numbers, a string longer than a part, more numbers.
+Bytes LargeEntry() {
+    ValueStream stream;
+    for (int i = 0; i < 7000; ++i) {
+        stream.integer(i).real(static_cast<float>(i) / 4);
+    }
+    stream.text(std::string(3 * kSerializedPartSize, 'x'));
+    for (int i = 0; i < 7000; ++i) {
+        stream.real(-static_cast<float>(i)).list(i);
+    }
+    return stream.bytes();
+}
+
 TEST(SerializeMission, RepacksCleansAndReloadsAsTheSameModelOrRefusesAMisfit) {
     const Bytes canonical = Canonical().standard();
     EXPECT_EQ(Serialize(Load(canonical)).bytes, canonical);
+    const Bytes large = Canonical().entry("large.prd", LargeEntry()).standard();
+    MissionModel misfit = Load(large);
+    EXPECT_EQ(Serialize(misfit).bytes, large);
+    misfit.missionEntries[3].nodes[28001].setText("3E+9");
+    EXPECT_EQ(SerializeMission(misfit).refusal->text,
+              "Not saved: node 28001 of the entry \"large.prd\" holds \"3E+9\", which does not fit "
+              "its type. Nothing was written.");
 
     const MissionModel mission = Load(Untidy());
     const SerializedMission saved = Serialize(mission);

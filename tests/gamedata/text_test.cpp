@@ -108,14 +108,27 @@ TEST(FloatText, MatchesSevenDigitGeneralFormAcrossTheRange) {
     }
 }
 
-// A float that needs more than seven digits comes back as the nearest float
-// to its text, and from then on it is stable.
+float Saved(const std::string& text) {
+    float value = 0.0f;
+    EXPECT_TRUE(FloatOfText(text, value)) << text;
+    return value;
+}
+
+// A float that needs more than seven digits is saved as the nearest float to
+// its text, and from then on it is stable.
 TEST(FloatText, ReadsBackThroughTextToNumberToAStableFloat) {
     for (std::uint32_t bits = 0x3DCCCCCBu; bits < 0x3DCCCCD0u; ++bits) {
-        const auto once = static_cast<float>(TextToNumber(FloatText(FromBits(bits))));
+        const float once = Saved(FloatText(FromBits(bits)));
         EXPECT_EQ(FloatText(once), FloatText(FromBits(bits))) << bits;
-        EXPECT_EQ(static_cast<float>(TextToNumber(FloatText(once))), once) << bits;
+        EXPECT_EQ(Saved(FloatText(once)), once) << bits;
     }
+    // Saved is the float of the text's number, also where digits and powers
+    // of ten are beyond what a float holds exactly.
+    for (const std::string text : {"1677721.7", "16777215", "1.000007E+17", "1.000160E-05",
+                                   "0.0000000001", "-1.5E+10", "-0", "12,5", "1e3", " 7"})
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(Saved(text)),
+                  std::bit_cast<std::uint32_t>(static_cast<float>(TextToNumber(text))))
+            << text;
 }
 
 TEST(AsciiText, CaseChangesOnlyLettersAndIntegersArePlain) {
