@@ -122,10 +122,10 @@ private:
         } else if (size >= 4) {
             std::memcpy(to, from, 4);
             std::memcpy(to + size - 4, from + size - 4, 4);
-        } else {
-            for (std::size_t i = 0; i < size; ++i) {
-                to[i] = from[i];
-            }
+        } else if (size > 0) {
+            to[0] = from[0];
+            to[size / 2] = from[size / 2];
+            to[size - 1] = from[size - 1];
         }
     }
 

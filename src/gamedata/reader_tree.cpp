@@ -118,9 +118,8 @@ struct IntegerChars {
 // cleaned: nearly every string holds no control byte and no outer space and
 // is kept as it is.
 void AppendString(NodeList& nodes, std::int32_t length, std::string_view bytes) {
-    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
-    if (bytes.empty() || (bytes.front() != ' ' && bytes.back() != ' ' &&
-                          std::none_of(bytes.begin(), bytes.end(), control))) {
+    if (bytes.empty() ||
+        (bytes.front() != ' ' && bytes.back() != ' ' && !HoldsControlByte(bytes))) {
         nodes.emplace_back(kNodeString, length, bytes);
         return;
     }
@@ -187,7 +186,40 @@ std::optional<ParseFailure> ParseEntryIn(const FilePart& part, std::int64_t offs
     nodes.reserve(
         static_cast<std::size_t>(1 + NodesBound(part.fileSize, offset, end, options.maxNodes)));
     int sinceYield = 0;
+    const bool yields = static_cast<bool>(options.yield);
+    // Where a value and the tag after it lie inside both the part and the
+    // entry, and the node limit is not near, none of the checks at the edges
+    // below can stop the entry: such runs, nearly all of a mission, are read
+    // straight from the bytes. Anything else is left to those checks.
+    const std::int64_t lastPlain =
+        std::min(part.start + std::ssize(part.bytes), end) - 8; // the last such value's start
     for (;;) {
+        while (in.position >= part.start && in.position <= lastPlain &&
+               static_cast<std::int64_t>(nodes.size()) <= options.maxNodes) {
+            const std::uint8_t* const at = part.bytes.data() + (in.position - part.start);
+            std::int32_t payload;
+            std::memcpy(&payload, at, 4);
+            std::int64_t size = 4;
+            if (tag == kNodeFloat) {
+                FloatTextBuffer text;
+                nodes.emplace_back(tag, -1, FloatText(std::bit_cast<float>(payload), text));
+            } else if (tag == kNodeInteger || tag == kNodeList) {
+                nodes.emplace_back(tag, -1, IntegerChars(payload).text);
+            } else if (tag == kNodeString && payload >= 0 && payload <= lastPlain - in.position) {
+                AppendString(
+                    nodes, payload,
+                    {reinterpret_cast<const char*>(at) + 4, static_cast<std::size_t>(payload)});
+                size += payload;
+            } else {
+                break;
+            }
+            std::memcpy(&tag, at + size, 4);
+            in.position += size + 4;
+            if (yields && ++sinceYield == kValuesPerYield) {
+                sinceYield = 0;
+                options.yield();
+            }
+        }
         switch (tag) {
         case kNodeBlank:
             ReleaseUnused(nodes);
@@ -222,7 +254,7 @@ std::optional<ParseFailure> ParseEntryIn(const FilePart& part, std::int64_t offs
         if (stopped()) {
             return std::nullopt;
         }
-        if (options.yield && ++sinceYield == kValuesPerYield) {
+        if (yields && ++sinceYield == kValuesPerYield) {
             sinceYield = 0;
             options.yield();
         }

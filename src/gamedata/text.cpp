@@ -11,6 +11,31 @@
 
 namespace kmission {
 
+// Eight bytes at a time: every string of a mission is looked at on each
+// open. A word's byte below 0x20 with its top bit clear borrows into that
+// top bit when 0x20 is taken from each byte; the first such byte always
+// does, so the test is exact for the word as a whole.
+bool HoldsControlByte(std::string_view text) {
+    constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
+    constexpr std::uint64_t kTopBits = 0x8080808080808080ull;
+    const auto holds = [](const char* at) {
+        std::uint64_t word;
+        std::memcpy(&word, at, 8);
+        return ((word - kEachByte * 0x20) & ~word & kTopBits) != 0;
+    };
+    const std::size_t size = text.size();
+    if (size < 8) {
+        return std::any_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    }
+    for (std::size_t i = 0; i + 8 < size; i += 8) {
+        if (holds(text.data() + i)) {
+            return true;
+        }
+    }
+    return holds(text.data() + size - 8); // the last eight, read again where they overlap
+}
+
 std::string_view CleanTextView(std::string_view text, std::string& storage) {
     const auto trimmed = [](std::string_view kept) {
         const auto first = kept.find_first_not_of(' ');
@@ -20,8 +45,7 @@ std::string_view CleanTextView(std::string_view text, std::string& storage) {
         return kept.substr(first, kept.find_last_not_of(' ') - first + 1);
     };
     // Most texts hold no control byte: then only the outer spaces go.
-    if (std::none_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+    if (!HoldsControlByte(text)) {
         return trimmed(text);
     }
     storage.clear();
@@ -412,61 +436,70 @@ void PutPair(char* out, std::uint32_t pair) {
     std::memcpy(out, kDigitPairs.data() + 2 * pair, 2);
 }
 
-// The general form of the rounded digits, written at `out`: plain notation
-// for exponents -4 to 6, otherwise mantissa, E, sign and at least two
-// exponent digits; trailing zeros and a bare point dropped. At most
-// "-1.234567E-05" or "-0.0001234567", 13 characters. Returns the end.
+// Copies 8 bytes: the texts below are put together from whole words, each
+// written past what it needs and overwritten by the next, instead of copies
+// of a length known only at run time.
+void PutWord(char* out, const char* from) {
+    std::memcpy(out, from, 8);
+}
+
+// The general form of the rounded digits, written at `out`, which has room
+// for 24 bytes: plain notation for exponents -4 to 6, otherwise mantissa, E,
+// sign and at least two exponent digits; trailing zeros and a bare point
+// dropped. At most "-1.234567E-05" or "-0.0001234567", 13 characters.
+// Returns the end.
 char* GeneralText(bool negative, SevenDigits rounded, char* out) {
-    char digits[kSignificantDigits + 1];
+    // The seven digits, then zeros, so that a word read from any digit on
+    // holds only digits and zeros.
+    char digits[16];
+    std::memset(digits, '0', sizeof digits);
     const std::uint32_t high = rounded.digits / 10000; // 100 ... 999
     const std::uint32_t low = rounded.digits % 10000;
     digits[0] = static_cast<char>('0' + high / 100);
     PutPair(digits + 1, high % 100);
     PutPair(digits + 3, low / 100);
     PutPair(digits + 5, low % 100);
-    int kept = kSignificantDigits;
-    while (kept > 1 && digits[kept - 1] == '0') {
-        --kept;
-    }
+    // The digits kept: up to the last that is not '0'. Each byte of `others`
+    // is zero where its digit is '0'; the first digit never is.
+    std::uint64_t word;
+    std::memcpy(&word, digits, 8);
+    const std::uint64_t others = word ^ 0x3030303030303030ull;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    const std::uint64_t nonZero = (((others & kLow7) + kLow7) | others) & ~kLow7;
+    const int kept = (63 - std::countl_zero(nonZero)) / 8 + 1;
+
+    *out = '-';
+    out += negative ? 1 : 0;
     const int exponent = rounded.exponent;
-    const auto copy = [&out](const char* from, int count) {
-        std::memcpy(out, from, static_cast<std::size_t>(count));
-        out += count;
-    };
-    if (negative) {
-        *out++ = '-';
-    }
-    if (exponent >= -4 && exponent < kSignificantDigits) {
-        if (exponent >= 0) {
-            copy(digits, exponent + 1);
-            if (kept > exponent + 1) {
-                *out++ = '.';
-                copy(digits + exponent + 1, kept - exponent - 1);
-            }
-        } else {
-            *out++ = '0';
-            *out++ = '.';
-            for (int zeros = -exponent - 1; zeros > 0; --zeros) {
-                *out++ = '0';
-            }
-            copy(digits, kept);
+    if (exponent >= 0 && exponent < kSignificantDigits) {
+        PutWord(out, digits);
+        out += exponent + 1;
+        if (kept > exponent + 1) {
+            *out = '.';
+            PutWord(out + 1, digits + exponent + 1);
+            out += kept - exponent;
         }
         return out;
     }
-    *out++ = digits[0];
-    if (kept > 1) {
-        *out++ = '.';
-        copy(digits + 1, kept - 1);
+    if (exponent < 0 && exponent >= -4) {
+        PutWord(out, "0.000000");
+        out += 1 - exponent; // "0." and -exponent - 1 zeros
+        PutWord(out, digits);
+        return out + kept;
     }
+    out[0] = digits[0];
+    out[1] = '.';
+    PutWord(out + 2, digits + 1);
+    out += kept > 1 ? kept + 1 : 1;
     const int magnitude = exponent < 0 ? -exponent : exponent;
-    *out++ = 'E';
-    *out++ = exponent < 0 ? '-' : '+';
-    PutPair(out, static_cast<std::uint32_t>(magnitude));
-    return out + 2;
+    out[0] = 'E';
+    out[1] = exponent < 0 ? '-' : '+';
+    PutPair(out + 2, static_cast<std::uint32_t>(magnitude));
+    return out + 4;
 }
 
 std::string GeneralText(bool negative, SevenDigits rounded) {
-    char buffer[16];
+    char buffer[24];
     return std::string(buffer, GeneralText(negative, rounded, buffer));
 }
 

@@ -16,6 +16,9 @@ std::string CleanText(std::string_view text);
 // it holds no control byte, else of the cleaned text kept in `storage`.
 std::string_view CleanTextView(std::string_view text, std::string& storage);
 
+// Whether `text` holds a byte below 0x20, which CleanText drops.
+bool HoldsControlByte(std::string_view text);
+
 // `text` cut to `width` bytes or padded with spaces to it.
 std::string PadText(std::string_view text, std::size_t width);
 

@@ -19,7 +19,9 @@ TEST(CleanText, DropsControlBytesAndTrimsOnlySpaces) {
         {"maps.prd   ", "maps.prd"}, {"  a b  ", "a b"}, {"    ", ""}, {"", ""}, // no control byte
         {"maps.prd\0\0"s, "maps.prd"}, {"\0\0"s, ""}, {"\x1F" "a\x1F", "a"}, {"a  \t  b", "a    b"},
         {" \t x \r\n ", "x"},               // the tab goes first, so all the spaces are outer
-        {"\x7F\xE9\xA0", "\x7F\xE9\xA0"}};  // DEL, the upper half and no-break space are kept
+        {"\x7F\xE9\xA0", "\x7F\xE9\xA0"},  // DEL, the upper half and no-break space are kept
+        {"\xA0\xE9\xFF\x80 x \x9F\x7F\x20!", "\xA0\xE9\xFF\x80 x \x9F\x7F !"},
+        {"abcdefgh\x01ijklmnopqr", "abcdefghijklmnopqr"}, {"a\x1F" "bcdefghijklmnop", "abcdefghijklmnop"}};
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(CleanText(input), expected) << testing::PrintToString(input);
     EXPECT_EQ(PadText("dunes", 8) + PadText("abcdefghi", 8) + PadText("", 2), "dunes   abcdefgh  ");
