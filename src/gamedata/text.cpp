@@ -11,29 +11,36 @@
 
 namespace kmission {
 
-// Eight bytes at a time: every string of a mission is looked at on each
-// open. A word's byte below 0x20 with its top bit clear borrows into that
-// top bit when 0x20 is taken from each byte; the first such byte always
-// does, so the test is exact for the word as a whole.
+// A word at a time: every string of a mission is looked at on each open. A
+// word's byte below 0x20 with its top bit clear borrows into that top bit
+// when 0x20 is taken from each byte; the first such byte always does, so the
+// test is exact for the word as a whole. Short texts are read as two words
+// that overlap.
+template <typename Word> bool WordHoldsControlByte(const char* at) {
+    constexpr Word kEachByte = static_cast<Word>(0x0101010101010101ull);
+    constexpr Word kTopBits = static_cast<Word>(0x8080808080808080ull);
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    return ((word - kEachByte * 0x20) & ~word & kTopBits) != 0;
+}
+
 bool HoldsControlByte(std::string_view text) {
-    constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
-    constexpr std::uint64_t kTopBits = 0x8080808080808080ull;
-    const auto holds = [](const char* at) {
-        std::uint64_t word;
-        std::memcpy(&word, at, 8);
-        return ((word - kEachByte * 0x20) & ~word & kTopBits) != 0;
-    };
+    const char* const at = text.data();
     const std::size_t size = text.size();
-    if (size < 8) {
-        return std::any_of(text.begin(), text.end(),
-                           [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    }
-    for (std::size_t i = 0; i + 8 < size; i += 8) {
-        if (holds(text.data() + i)) {
-            return true;
+    if (size >= 8) {
+        for (std::size_t i = 0; i + 8 < size; i += 8) {
+            if (WordHoldsControlByte<std::uint64_t>(at + i)) {
+                return true;
+            }
         }
+        return WordHoldsControlByte<std::uint64_t>(at + size - 8);
     }
-    return holds(text.data() + size - 8); // the last eight, read again where they overlap
+    if (size >= 4) {
+        return WordHoldsControlByte<std::uint32_t>(at) ||
+               WordHoldsControlByte<std::uint32_t>(at + size - 4);
+    }
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+    return size > 0 && (control(at[0]) || control(at[size / 2]) || control(at[size - 1]));
 }
 
 std::string_view CleanTextView(std::string_view text, std::string& storage) {

@@ -21,7 +21,8 @@ TEST(CleanText, DropsControlBytesAndTrimsOnlySpaces) {
         {" \t x \r\n ", "x"},               // the tab goes first, so all the spaces are outer
         {"\x7F\xE9\xA0", "\x7F\xE9\xA0"},  // DEL, the upper half and no-break space are kept
         {"\xA0\xE9\xFF\x80 x \x9F\x7F\x20!", "\xA0\xE9\xFF\x80 x \x9F\x7F !"},
-        {"abcdefgh\x01ijklmnopqr", "abcdefghijklmnopqr"}, {"a\x1F" "bcdefghijklmnop", "abcdefghijklmnop"}};
+        {"abcdefgh\x01ijklmnopqr", "abcdefghijklmnopqr"}, {"a\x1F" "bcdefghijklmnop", "abcdefghijklmnop"},
+        {"\x01" "abcd", "abcd"}, {"abcd\x01", "abcd"}};
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(CleanText(input), expected) << testing::PrintToString(input);
     EXPECT_EQ(PadText("dunes", 8) + PadText("abcdefghi", 8) + PadText("", 2), "dunes   abcdefgh  ");
