@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tiny=()
-repetitions=5
+repetitions=9
 if [ "${1:-}" = "--tiny" ]; then
   tiny=(--tiny)
   repetitions=1
@@ -38,9 +38,12 @@ QT_QPA_PLATFORM=offscreen "$bin/kmission_editor_memory" "$out/mission.PBD" \
   "$out/editor-memory.json" 2>/dev/null
 rm -f "$out/mission.PBD" "$out/saved.PBD"
 
+# The repetitions of all benchmarks run in random order, so that a busy spell
+# of a shared host falls on a benchmark and its reference alike.
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 QT_QPA_PLATFORM=offscreen "$bin/kmission_bench" "${tiny[@]}" \
-  --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+  --benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true \
   --benchmark_out="$out/bench.json" --benchmark_out_format=json >"$out/bench.log" 2>&1 ||
   { cat "$out/bench.log"; exit 1; }
 load_after=$(cut -d' ' -f1 /proc/loadavg)
@@ -49,7 +52,7 @@ cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 echo
 echo "Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "CPU: ${cpu:-unknown}, $(nproc) cores; load average ${load_before} before, ${load_after} after"
-echo "Medians of ${repetitions} repetitions${tiny:+ (tiny inputs)}; Median is CPU time, the event-loop gap is wall-clock time."
+echo "Medians of ${repetitions} repetitions${tiny:+ (tiny inputs)}, all benchmarks' repetitions in random order; Median is CPU time, the event-loop gap is wall-clock time."
 echo
 "$bin/kmission_bench_table" "$out/bench.json" "$out"/*memory.json
 
