@@ -103,16 +103,21 @@ double OutOfRange(std::string_view mantissa, long long exponent, bool negative) 
     return negative ? -result : result;
 }
 
-// Powers of ten that a double holds exactly: 10^0 ... 10^22.
-constexpr std::array<double, 23> kExactPowersOfTen = [] {
-    std::array<double, 23> powers{};
-    double power = 1.0;
-    for (double& p : powers) {
+// 10^0 ... 10^(Count - 1), each computed exactly when the type holds it.
+template <typename Number, std::size_t Count> constexpr std::array<Number, Count> PowersOfTen() {
+    std::array<Number, Count> powers{};
+    Number power = 1;
+    for (Number& p : powers) {
         p = power;
-        power *= 10.0;
+        power *= 10;
     }
     return powers;
-}();
+}
+
+// Powers of ten that a double holds exactly: 10^0 ... 10^22; and a float:
+// 10^0 ... 10^10.
+constexpr auto kExactPowersOfTen = PowersOfTen<double, 23>();
+constexpr auto kExactFloatPowersOfTen = PowersOfTen<float, 11>();
 
 // Decimal digits that a double holds exactly (10^15 < 2^53).
 constexpr std::size_t kExactDecimalDigits = 15;
@@ -266,17 +271,6 @@ double TextToNumber(std::string_view text) {
 }
 
 namespace {
-
-// Powers of ten that a float holds exactly: 10^0 ... 10^10.
-constexpr std::array<float, 11> kExactFloatPowersOfTen = [] {
-    std::array<float, 11> powers{};
-    float power = 1.0f;
-    for (float& p : powers) {
-        p = power;
-        power *= 10.0f;
-    }
-    return powers;
-}();
 
 // float(TextToNumber(text)) of the texts FloatText gives most floats: an
 // optional minus, digits with at most one point, and an optional exponent of
