@@ -25,17 +25,18 @@ std::optional<UnitPick> PickUnit(const MissionModel& mission, float x, float z) 
         return std::nullopt;
     }
     const EntryTree& entry = mission.missionEntries[static_cast<std::size_t>(entryIndex)];
-    for (int k = 1; k + kUnitAngleOffset <= entry.nodeCount(); ++k) {
-        if (!IsUnitNode(entry.nodes[static_cast<std::size_t>(k)].text())) {
+    // Locals: the compiler cannot know that reading a text leaves the list alone.
+    const ReaderNode* const nodes = entry.nodes.data();
+    const int count = entry.nodeCount();
+    for (int k = 1; k + kUnitAngleOffset <= count; ++k) {
+        if (!IsUnitNode(nodes[k].text())) {
             continue;
         }
-        const double unitX =
-            TextToNumber(entry.nodes[static_cast<std::size_t>(k + kUnitXOffset)].text());
+        const double unitX = TextToNumber(nodes[k + kUnitXOffset].text());
         if (!(static_cast<float>(unitX - 5) < x && static_cast<float>(unitX + 5) > x)) {
             continue;
         }
-        const double unitZ =
-            TextToNumber(entry.nodes[static_cast<std::size_t>(k + kUnitZOffset)].text());
+        const double unitZ = TextToNumber(nodes[k + kUnitZOffset].text());
         if (static_cast<float>(unitZ - 5) < z && static_cast<float>(unitZ + 5) > z) {
             return UnitPick{entryIndex, k};
         }

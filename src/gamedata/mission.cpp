@@ -204,14 +204,6 @@ bool IsUnitEntry(std::string_view cleanedName) {
     return cleanedName.starts_with("aiv");
 }
 
-bool IsUnitNode(std::string_view text) {
-    return text.starts_with("player") || text.starts_with("stealth") || text.starts_with("remote_");
-}
-
-bool IsCornerNode(std::string_view text) {
-    return text.starts_with("node_");
-}
-
 std::vector<int> MatchMapMenuItems(const std::vector<std::string>& captions,
                                    std::string_view mapValue) {
     const std::string wanted = ToLowerAscii(mapValue);

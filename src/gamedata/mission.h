@@ -77,8 +77,13 @@ std::string MissionWindowTitle(std::string_view missionName);
 // Entry and unit kinds, by the start of the cleaned entry name / node text.
 bool IsRegionEntry(std::string_view cleanedName);
 bool IsUnitEntry(std::string_view cleanedName);
-bool IsUnitNode(std::string_view text);
-bool IsCornerNode(std::string_view text);
+// Inline: the map view and hover picking ask this of every node of an entry.
+inline bool IsUnitNode(std::string_view text) {
+    return text.starts_with("player") || text.starts_with("stealth") || text.starts_with("remote_");
+}
+inline bool IsCornerNode(std::string_view text) {
+    return text.starts_with("node_");
+}
 
 // The Map menu items (0-based) that a "MAP" value checks: those whose caption,
 // cleaned, equals the lower-cased value. The captions are not lower-cased, so a
