@@ -56,7 +56,7 @@ constexpr RowSpec kRows[] = {
      "BM_FillReference/ratio:2", "filling the image", Goal::MaxMilliseconds, 30},
     {"5c", "Repaint 10,000 units, 1,000 regions, 1920 x 1080, ratio 2", "BM_RepaintLarge", nullptr,
      "", Goal::MaxMilliseconds, 8},
-    {"5d", "Drag step: a unit moved and the 1920 x 1080 view repainted, ratio 2",
+    {"5d", "Drag step: a unit moved and its old and new box repainted, 1920 x 1080, ratio 2",
      "BM_DragStepLarge", nullptr, "", Goal::MaxMilliseconds, 8},
     {"5e",
      "Full paint, the base layer drawn again (a changed view or region), 1920 x 1080, ratio 2",

@@ -73,11 +73,16 @@ void MapMouse::dragStep(float x, float z) {
         SetNodeShift(state_, x, z, grabX_, grabZ_);
     } else if (state_.moveMode) {
         // The mission being read replaces this one; nothing is written meanwhile.
+        const QRect before = view_.selectedUnitArea();
         if (state_.loadInProgress || !MoveSelectedUnit(state_, x, z)) {
             return;
         }
         const auto unit = SelectedUnitTexts(state_);
         properties_()->showPosition(unit->x, unit->y);
+        // Only the unit's box changes: a large, dense view is not copied
+        // again for every step.
+        view_.repaintArea(before | view_.selectedUnitArea());
+        return;
     } else {
         PanView(state_, x, z, grabX_, grabZ_);
     }

@@ -536,6 +536,41 @@ void PaintMapView(QPainter& painter, const EditorState& state, const QImage& map
     PaintUnitsAndAxes(painter, state, viewSize, kinds);
 }
 
+QRect SelectedUnitArea(const EditorState& state, QSize viewSize) {
+    const QRect view(QPoint(0, 0), viewSize);
+    const std::vector<EntryTree>& entries = state.mission.missionEntries;
+    if (state.selectedEntry < 0 || state.selectedEntry >= static_cast<int>(entries.size())) {
+        return view;
+    }
+    const EntryTree& entry = entries[static_cast<std::size_t>(state.selectedEntry)];
+    const int k = state.selectedNode;
+    if (k < 1 || k + kAngleNode > entry.nodeCount()) {
+        return view;
+    }
+    const double x = NumberAt(entry.nodes, k + kXNode);
+    const double z = NumberAt(entry.nodes, k + kZNode);
+    const ViewTransform transform(state.viewRect,
+                                  DrawingAreaSize({viewSize.width(), viewSize.height()}));
+    // The corners exactly as DrawUnits computes them.
+    const double shiftX = state.nodeShiftX;
+    const double shiftZ = state.nodeShiftZ;
+    const PixelPoint a = transform.toPixel({x - kUnitBoxHalf + shiftX, z - kUnitBoxHalf + shiftZ});
+    const PixelPoint b = transform.toPixel({x + kUnitBoxHalf + shiftX, z + kUnitBoxHalf + shiftZ});
+    if (!Finite(a) || !Finite(b)) {
+        return view;
+    }
+    // Every side is drawn at a rounded position between the box's edges, or
+    // on the clip bounds when an edge lies beyond them.
+    const auto clamped = [](double pixel, int size) { return std::clamp(pixel, -4.0, size + 4.0); };
+    const int left = static_cast<int>(std::floor(clamped(std::min(a.x, b.x), viewSize.width())));
+    const int right = static_cast<int>(std::ceil(clamped(std::max(a.x, b.x), viewSize.width())));
+    const int top = static_cast<int>(std::floor(clamped(std::min(a.y, b.y), viewSize.height())));
+    const int bottom = static_cast<int>(std::ceil(clamped(std::max(a.y, b.y), viewSize.height())));
+    const QRect box =
+        QRect(QPoint(left, top), QPoint(right, bottom)).translated(kViewBorder, kViewBorder);
+    return box & view;
+}
+
 QImage MakeMapSurface(const DecodedPicture& picture, QColor background) {
     const bool complete = picture.width > 0 && picture.height > 0 &&
                           picture.pixels.size() >= static_cast<std::size_t>(picture.width) *

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
 class QPainter;
@@ -51,6 +52,12 @@ inline constexpr QRgb kButtonFaceColour = 0xfff0f0f0;
 // again first when anything they show has changed; the pixels are the same.
 void PaintMapView(QPainter& painter, const EditorState& state, const QImage& mapSurface,
                   QSize viewSize, QColor background, MapBaseLayer* layer = nullptr);
+
+// The view pixels, within the view, that the selected unit's box covers as
+// PaintMapView draws it now; the whole view when the selection names no unit
+// with values or its position is not finite. Repainting this area before and
+// after the unit moves repaints all that the move changes.
+QRect SelectedUnitArea(const EditorState& state, QSize viewSize);
 
 // The hidden image surface for a decoded picture: RGB32, at least 640 x 480,
 // filled with `background` where the picture does not reach, the picture at its

@@ -28,6 +28,14 @@ void MapView::repaintNow() {
     repaint();
 }
 
+void MapView::repaintArea(const QRect& area) {
+    repaint(area);
+}
+
+QRect MapView::selectedUnitArea() const {
+    return SelectedUnitArea(state_, size());
+}
+
 QSize MapView::sizeHint() const {
     return {kMapViewSize.width, kMapViewSize.height};
 }

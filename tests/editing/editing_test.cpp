@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 namespace kmission::test {
 namespace {
@@ -155,6 +156,28 @@ TEST_F(EditingTest, DraggingAndTheUnitButtonsThroughTheWindows) {
     click("Command1");
     EXPECT_FLOAT_EQ(state_.viewRect.width, -800 * state_.currentMapInfo()->mpp);
     EXPECT_FLOAT_EQ(state_.viewRect.height, -600 * state_.currentMapInfo()->mpp);
+}
+
+// A drag step repaints only the moved unit's old and new box; the window then
+// shows what painting the whole view gives, units it passes over included.
+TEST_F(EditingTest, DragStepsLeaveTheWindowAsAWholePaintWould) {
+    openUnits({{"player_1", "10", "10"}, {"player_2", "16", "14"}, {"player_3", "40", "33"}});
+    moveTo(10, 10);
+    click("cmdMove");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    QApplication::processEvents();
+    press(10, 10);
+    for (int step = 1; step <= 12; ++step)
+        moveTo(10 + 3.3 * step, 10 + 2.2 * step, true);
+    release(50, 36);
+    const QRect area(view()->mapTo(window_.get(), QPoint(0, 0)), view()->size());
+    const QImage shown =
+        view()
+            ->screen()
+            ->grabWindow(window_->winId(), area.x(), area.y(), area.width(), area.height())
+            .toImage();
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32),
+              grabView().convertToFormat(QImage::Format_RGB32));
 }
 
 } // namespace

@@ -436,6 +436,47 @@ TEST(MapPainter, AUnitBoxHasThePixelsOfItsOutlineAtEveryWholeRatio) {
     }
 }
 
+// A drag step repaints only the selected unit's area before and after the
+// move. That must give the pixels of painting the whole view again, at every
+// whole ratio, at a scale that rounds, with a node shift, where the drawing
+// area's edge cuts the box and over another unit.
+TEST(MapPainter, RepaintingAMovedUnitsAreasGivesTheWholeViewsPixels) {
+    const struct {
+        int ratio;
+        ViewRect view;
+        float shift;
+        Point from, to;
+    } cases[] = {
+        {1, {0, 0, 636, 476}, 0, {"", "100", "100"}, {"", "120", "104"}},
+        {2, {0.3f, 0.7f, 411.5f, 333.3f}, 0, {"", "100.6", "99"}, {"", "60.4", "140.3"}},
+        {3, {0, 0, 636, 476}, 2.5f, {"", "500", "300"}, {"", "400", "250"}},
+        {3, {0, 0, 636, 476}, 0, {"", "600", "440"}, {"", "634", "474"}},
+        {2, {0, 0, 636, 476}, 0, {"", "-3", "200"}, {"", "30", "203"}},
+    };
+    for (const auto& [ratio, view, shift, from, to] : cases) {
+        EditorState state = Loaded(
+            {Entry("aiv", {{"player_1", from[1], from[2]}, {"player_2", "103", "101"}})}, view);
+        state.moveMode = true, state.selectedEntry = 0, state.selectedNode = 4;
+        state.nodeShiftX = state.nodeShiftZ = shift;
+        const QSize size(640, 480);
+        const auto paint = [&](QImage& image, QRect area) {
+            QPainter painter(&image);
+            painter.setClipRect(area);
+            PaintMapView(painter, state, {}, size, QColor::fromRgb(kBackground));
+        };
+        QImage stepped(size * ratio, QImage::Format_RGB32);
+        stepped.setDevicePixelRatio(ratio);
+        QImage whole = stepped;
+        paint(stepped, QRect(QPoint(0, 0), size));
+        const QRect before = SelectedUnitArea(state, size);
+        state.mission.missionEntries[0].nodes[8].setText(to[1]);
+        state.mission.missionEntries[0].nodes[10].setText(to[2]);
+        paint(stepped, before | SelectedUnitArea(state, size));
+        paint(whole, QRect(QPoint(0, 0), size));
+        EXPECT_EQ(stepped, whole) << "ratio " << ratio << " to " << to[1] << ", " << to[2];
+    }
+}
+
 // The view keeps the background, the picture and the regions as a layer
 // between repaints. It must show exactly what painting everything again shows,
 // after any change of a text (an edit or its undo), a name, the view, the
