@@ -1,5 +1,6 @@
 #include "map_mouse.h"
 
+#include "map_painter.h"
 #include "map_view.h"
 #include "mission_history.h"
 #include "move_unit_command.h"
@@ -73,7 +74,7 @@ void MapMouse::dragStep(float x, float z) {
         SetNodeShift(state_, x, z, grabX_, grabZ_);
     } else if (state_.moveMode) {
         // The mission being read replaces this one; nothing is written meanwhile.
-        const QRect before = view_.selectedUnitArea();
+        const QRect before = SelectedUnitArea(state_, view_.size());
         if (state_.loadInProgress || !MoveSelectedUnit(state_, x, z)) {
             return;
         }
@@ -81,7 +82,7 @@ void MapMouse::dragStep(float x, float z) {
         properties_()->showPosition(unit->x, unit->y);
         // Only the unit's box changes: a large, dense view is not copied
         // again for every step.
-        view_.repaintArea(before | view_.selectedUnitArea());
+        view_.repaint(before | SelectedUnitArea(state_, view_.size()));
         return;
     } else {
         PanView(state_, x, z, grabX_, grabZ_);

@@ -16,6 +16,7 @@
 #include <numeric>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kmission {
@@ -381,24 +382,32 @@ void DrawRegion(ShapeBatch& batch, const ViewTransform& transform, const EntryTr
     }
 }
 
+// The opposite corners, in drawing-area pixels, of the box of the unit whose
+// name is node k, moved by the node shift.
+std::pair<PixelPoint, PixelPoint> UnitBox(const ViewTransform& transform, const EditorState& state,
+                                          const NodeList& nodes, int k) {
+    const double x = NumberAt(nodes, k + kXNode);
+    const double z = NumberAt(nodes, k + kZNode);
+    const double shiftX = state.nodeShiftX;
+    const double shiftZ = state.nodeShiftZ;
+    return {transform.toPixel({x - kUnitBoxHalf + shiftX, z - kUnitBoxHalf + shiftZ}),
+            transform.toPixel({x + kUnitBoxHalf + shiftX, z + kUnitBoxHalf + shiftZ})};
+}
+
 void DrawUnits(ShapeBatch& batch, const ViewTransform& transform, const EditorState& state,
                int entryIndex) {
     const EntryTree& entry = state.mission.missionEntries[static_cast<std::size_t>(entryIndex)];
     const NodeList& nodes = entry.nodes;
     const int count = entry.nodeCount();
     const bool selectionShown = state.moveMode && state.selectedEntry == entryIndex;
-    const double shiftX = state.nodeShiftX;
-    const double shiftZ = state.nodeShiftZ;
     for (int k = 1; k + kAngleNode <= count; ++k) {
         if (!IsUnitNode(nodes[static_cast<std::size_t>(k)].text())) {
             continue;
         }
-        const double x = NumberAt(nodes, k + kXNode);
-        const double z = NumberAt(nodes, k + kZNode);
         batch.setColour(selectionShown && state.selectedNode == k ? kSelectedUnitColour
                                                                   : kUnitColour);
-        batch.box(transform.toPixel({x - kUnitBoxHalf + shiftX, z - kUnitBoxHalf + shiftZ}),
-                  transform.toPixel({x + kUnitBoxHalf + shiftX, z + kUnitBoxHalf + shiftZ}));
+        const auto [a, b] = UnitBox(transform, state, nodes, k);
+        batch.box(a, b);
     }
 }
 
@@ -547,15 +556,9 @@ QRect SelectedUnitArea(const EditorState& state, QSize viewSize) {
     if (k < 1 || k + kAngleNode > entry.nodeCount()) {
         return view;
     }
-    const double x = NumberAt(entry.nodes, k + kXNode);
-    const double z = NumberAt(entry.nodes, k + kZNode);
     const ViewTransform transform(state.viewRect,
                                   DrawingAreaSize({viewSize.width(), viewSize.height()}));
-    // The corners exactly as DrawUnits computes them.
-    const double shiftX = state.nodeShiftX;
-    const double shiftZ = state.nodeShiftZ;
-    const PixelPoint a = transform.toPixel({x - kUnitBoxHalf + shiftX, z - kUnitBoxHalf + shiftZ});
-    const PixelPoint b = transform.toPixel({x + kUnitBoxHalf + shiftX, z + kUnitBoxHalf + shiftZ});
+    const auto [a, b] = UnitBox(transform, state, entry.nodes, k);
     if (!Finite(a) || !Finite(b)) {
         return view;
     }

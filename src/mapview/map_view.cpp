@@ -28,14 +28,6 @@ void MapView::repaintNow() {
     repaint();
 }
 
-void MapView::repaintArea(const QRect& area) {
-    repaint(area);
-}
-
-QRect MapView::selectedUnitArea() const {
-    return SelectedUnitArea(state_, size());
-}
-
 QSize MapView::sizeHint() const {
     return {kMapViewSize.width, kMapViewSize.height};
 }

@@ -28,13 +28,8 @@ public:
     // The world position under a widget position (border included).
     WorldPoint worldAt(QPointF widgetPosition) const;
 
-    // Repaint before returning, as every drag step needs: the whole view, or
-    // only `area` of it.
+    // Repaints before returning, as every drag step needs.
     void repaintNow();
-    void repaintArea(const QRect& area);
-
-    // SelectedUnitArea of the shared state in this view.
-    QRect selectedUnitArea() const;
 
     QSize sizeHint() const override;
 
