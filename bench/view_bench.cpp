@@ -77,14 +77,14 @@ QImage LargeViewImage() {
 // The view keeps its base layer between repaints (5c). Without one, every
 // paint draws the base too, as the first paint after a change of the view, the
 // picture or a region does (5e).
-void PaintLarge(benchmark::State& state, MapBaseLayer* layer) {
+void PaintLarge(benchmark::State& state, MapLayers* layers) {
     const EditorState& editor = OpenEditorState();
     const QImage& surface = MapSurface();
     const QColor background(kButtonFaceColour);
     QImage image = LargeViewImage();
     const auto paint = [&] {
         QPainter painter(&image);
-        PaintMapView(painter, editor, surface, kLargeView, background, layer);
+        PaintMapView(painter, editor, surface, kLargeView, background, layers);
     };
     paint(); // a repaint follows a first paint, which drew the layer
     for (auto _ : state) {
@@ -96,8 +96,8 @@ void PaintLarge(benchmark::State& state, MapBaseLayer* layer) {
 }
 
 void BM_RepaintLarge(benchmark::State& state) {
-    MapBaseLayer layer;
-    PaintLarge(state, &layer);
+    MapLayers layers;
+    PaintLarge(state, &layers);
 }
 
 void BM_FullPaintLarge(benchmark::State& state) {
@@ -123,10 +123,10 @@ void BM_DragStepLarge(benchmark::State& state) {
     editor.moveMode = true;
     editor.selectedEntry = entry;
     editor.selectedNode = first;
-    MapBaseLayer layer;
+    MapLayers layers;
     {
         QPainter painter(&image); // the view as it was when the drag began
-        PaintMapView(painter, editor, surface, kLargeView, background, &layer);
+        PaintMapView(painter, editor, surface, kLargeView, background, &layers);
     }
     int step = 0;
     for (auto _ : state) {
@@ -138,7 +138,7 @@ void BM_DragStepLarge(benchmark::State& state) {
         }
         QPainter painter(&image);
         painter.setClipRect(before | SelectedUnitArea(editor, kLargeView));
-        PaintMapView(painter, editor, surface, kLargeView, background, &layer);
+        PaintMapView(painter, editor, surface, kLargeView, background, &layers);
     }
     MoveSelectedUnit(editor, x, z);
     editor.moveMode = false;

@@ -7,6 +7,22 @@
 
 namespace kmission {
 
+namespace {
+
+// The image's pixels seen as an image of scale 1, drawn under the inverse of
+// the device scale: Qt then copies rows instead of stretching.
+void DrawDevicePixels(QPainter& painter, const QImage& image, int deviceScale) {
+    const QImage devicePixels(image.constBits(), image.width(), image.height(),
+                              image.bytesPerLine(), image.format());
+    const qreal inverse = 1.0 / deviceScale;
+    painter.save();
+    painter.setWorldTransform(QTransform::fromScale(inverse, inverse));
+    painter.drawImage(QPoint(0, 0), devicePixels);
+    painter.restore();
+}
+
+} // namespace
+
 bool MapBaseLayer::shows(const Inputs& inputs, const std::vector<EntryTree>& entries,
                          const std::vector<std::size_t>& regionEntries) const {
     if (!inputs_ || !(*inputs_ == inputs) || entries.size() != names_.size() ||
@@ -53,15 +69,46 @@ void MapBaseLayer::drawOn(QPainter& painter) const {
     if (!inputs_) {
         return;
     }
-    // The same pixels seen as an image of scale 1, drawn under the inverse of
-    // the device scale: Qt then copies rows instead of stretching.
-    const QImage devicePixels(image_.constBits(), image_.width(), image_.height(),
-                              image_.bytesPerLine(), image_.format());
-    const qreal inverse = 1.0 / inputs_->deviceScale;
-    painter.save();
-    painter.setWorldTransform(QTransform::fromScale(inverse, inverse));
-    painter.drawImage(QPoint(0, 0), devicePixels);
-    painter.restore();
+    DrawDevicePixels(painter, image_, inputs_->deviceScale);
+}
+
+const std::vector<NodeList>* MapSceneLayer::shownUnits(const MapBaseLayer& base,
+                                                       const Inputs& inputs) const {
+    return baseDrawing_ == base.redrawCount() && inputs_ == inputs ? &unitNodes_ : nullptr;
+}
+
+QImage& MapSceneLayer::redraw(const MapBaseLayer& base, const Inputs& inputs,
+                              const std::vector<EntryTree>& entries,
+                              const std::vector<std::size_t>& unitEntries) {
+    const QImage& basePixels = base.image();
+    if (image_.size() != basePixels.size()) {
+        image_ = QImage(basePixels.size(), QImage::Format_RGB32);
+    }
+    image_.setDevicePixelRatio(basePixels.devicePixelRatio());
+    baseDrawing_ = base.redrawCount();
+    inputs_ = inputs;
+    unitNodes_.resize(unitEntries.size());
+    for (std::size_t j = 0; j < unitEntries.size(); ++j) {
+        const NodeList& nodes = entries[unitEntries[j]].nodes;
+        NodeList& kept = unitNodes_[j];
+        if (kept.size() != nodes.size()) {
+            kept = nodes;
+            continue;
+        }
+        // A drag step changes two texts of a list of many thousands.
+        for (std::size_t k = 0; k < nodes.size(); ++k) {
+            if (!(kept[k] == nodes[k])) {
+                kept[k] = nodes[k];
+            }
+        }
+    }
+    return image_;
+}
+
+void MapSceneLayer::drawOn(QPainter& painter) const {
+    if (baseDrawing_ != 0) {
+        DrawDevicePixels(painter, image_, static_cast<int>(image_.devicePixelRatio()));
+    }
 }
 
 } // namespace kmission

@@ -51,7 +51,10 @@ public:
     // of the same scale, one device pixel onto one.
     void drawOn(QPainter& painter) const;
 
-    // How often the image has been drawn, for the view's tests.
+    const QImage& image() const { return image_; }
+
+    // How often the image has been drawn: the scene layer tells by it whether
+    // it was drawn over the pixels the image holds now.
     int redrawCount() const { return redraws_; }
 
 private:
@@ -60,6 +63,50 @@ private:
     std::vector<std::string> names_;
     std::vector<NodeList> regionNodes_;
     int redraws_ = 0;
+};
+
+// The whole view as last painted: the units and the axes drawn over the base
+// layer's pixels. A repaint in which no unit changed copies it; one in which a
+// few units moved, as in a drag step, draws only their old and new boxes again.
+//
+// Which units changed is found by comparing every unit entry's node texts with
+// those the image was drawn from, so no edit, undo or dialog is missed.
+class MapSceneLayer {
+public:
+    // What the units' drawing depends on besides their entries' nodes.
+    struct Inputs {
+        int highlightedEntry = -1; // the selected unit, highlighted in move mode
+        int highlightedNode = 0;
+        float nodeShiftX = 0.0f;
+        float nodeShiftZ = 0.0f;
+        friend bool operator==(const Inputs&, const Inputs&) = default;
+    };
+
+    // The nodes of the unit entries as the image shows them, or null when the
+    // image is to be drawn whole: it never was, or the base has been drawn
+    // again since, or the inputs differ.
+    const std::vector<NodeList>* shownUnits(const MapBaseLayer& base, const Inputs& inputs) const;
+
+    // Remembers what the image is now drawn from and returns it, the base's
+    // size and scale, for the changed parts to be drawn into.
+    QImage& redraw(const MapBaseLayer& base, const Inputs& inputs,
+                   const std::vector<EntryTree>& entries,
+                   const std::vector<std::size_t>& unitEntries);
+
+    // As MapBaseLayer::drawOn.
+    void drawOn(QPainter& painter) const;
+
+private:
+    QImage image_;
+    int baseDrawing_ = 0; // the base's redrawCount when this was drawn
+    Inputs inputs_;
+    std::vector<NodeList> unitNodes_;
+};
+
+// The layers a map view keeps between repaints.
+struct MapLayers {
+    MapBaseLayer base;
+    MapSceneLayer scene;
 };
 
 } // namespace kmission

@@ -9,6 +9,7 @@
 #include <QPen>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QTransform>
 
 #include <algorithm>
@@ -121,6 +122,34 @@ int WholeDeviceScale(const QPainter& painter) {
     return whole >= 1 && whole == ratio ? whole : 0;
 }
 
+// The image the painter draws on, when its pixels can be written directly and
+// give what the painter would draw: the painter maps view pixels onto whole
+// device pixels, opaque colours replace 32-bit pixels, and it clips to one
+// rectangle, returned in `clip` as device pixels.
+QImage* DirectlyWritableImage(QPainter& painter, int deviceScale, QRect& clip) {
+    if (deviceScale == 0 ||
+        painter.combinedTransform() != QTransform::fromScale(deviceScale, deviceScale) ||
+        painter.device()->devType() != QInternal::Image || painter.opacity() != 1.0 ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
+        return nullptr;
+    }
+    auto* image = static_cast<QImage*>(painter.device());
+    if (image->format() != QImage::Format_RGB32 &&
+        image->format() != QImage::Format_ARGB32_Premultiplied) {
+        return nullptr;
+    }
+    clip = image->rect();
+    if (painter.hasClipping()) {
+        const QRegion region = painter.clipRegion();
+        if (region.rectCount() != 1) {
+            return nullptr;
+        }
+        const QRect bounds = region.boundingRect();
+        clip &= QRect(bounds.topLeft() * deviceScale, bounds.size() * deviceScale);
+    }
+    return image;
+}
+
 // Collects shapes in drawing-area pixels and hands them to the painter in view
 // pixels. The border offset is added here rather than by a painter transform,
 // which Qt would apply to every point again.
@@ -129,7 +158,8 @@ public:
     ShapeBatch(QPainter& painter, ViewSize area)
         : painter_(painter), bounds_{-kClipMargin, -kClipMargin, area.width - 1 + kClipMargin,
                                      area.height - 1 + kClipMargin},
-          deviceScale_(WholeDeviceScale(painter)) {
+          deviceScale_(WholeDeviceScale(painter)),
+          image_(DirectlyWritableImage(painter, deviceScale_, imageClip_)) {
         lines_.reserve(kBatchLimit + 4);
         points_.reserve(kBatchLimit);
     }
@@ -177,8 +207,8 @@ public:
         const int x1 = View(std::min(right, bounds_.right));
         const int y0 = View(std::max(top, bounds_.top));
         const int y1 = View(std::min(bottom, bounds_.bottom));
-        if (deviceScale_ > 0) {
-            // Filled at the flush (fillBoxSides).
+        if (image_ != nullptr) {
+            // Written at the flush (writeBoxSides).
             const int d = deviceScale_;
             boxes_.push_back(QRect(QPoint(x0 * d, y0 * d), QPoint(x1 * d, y1 * d)));
             return;
@@ -202,7 +232,7 @@ public:
             painter_.drawPoints(points_.data(), static_cast<int>(points_.size()));
         }
         if (!boxes_.empty()) {
-            fillBoxSides();
+            writeBoxSides();
         }
         lines_.clear();
         points_.clear();
@@ -212,26 +242,32 @@ public:
 private:
     static int View(double drawingAreaPixel) { return Nearest(drawingAreaPixel) + kViewBorder; }
 
-    // Fills the pixels a one-pixel pen gives the boxes' sides, as rectangles
-    // of device pixels: Qt strokes a line pixel by pixel. The boxes of one
-    // colour may be drawn in any order, so they go from top to bottom: each
-    // side touches a row of the image per pixel, and neighbouring boxes then
-    // touch the same rows while they are still in the cache.
-    void fillBoxSides() {
+    // Writes the pixels a one-pixel pen gives the boxes' sides straight into
+    // the image's rows: Qt strokes a line pixel by pixel, and its filling
+    // spends more on each small rectangle than on its pixels. The boxes of one
+    // colour may be drawn in any order, so they go from top to bottom: a box
+    // touches a row of the image per pixel, and neighbouring boxes then touch
+    // the same rows while they are still in the cache.
+    void writeBoxSides() {
         sortBoxesByTop();
-        sides_.clear();
         for (const QRect& box : boxes_) {
-            sides_.emplace_back(box.left(), box.top(), box.width(), 1);
-            sides_.emplace_back(box.right(), box.top(), 1, box.height());
-            sides_.emplace_back(box.left(), box.bottom(), box.width(), 1);
-            sides_.emplace_back(box.left(), box.top(), 1, box.height());
+            const QRect visible = box & imageClip_;
+            const bool leftVisible = visible.left() == box.left();
+            const bool rightVisible = visible.right() == box.right();
+            for (int y = visible.top(); y <= visible.bottom(); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(image_->scanLine(y));
+                if (y == box.top() || y == box.bottom()) {
+                    std::fill_n(row + visible.left(), visible.width(), colour_);
+                    continue;
+                }
+                if (leftVisible) {
+                    row[box.left()] = colour_;
+                }
+                if (rightVisible) {
+                    row[box.right()] = colour_;
+                }
+            }
         }
-        painter_.save();
-        painter_.setWorldTransform(QTransform::fromScale(1.0 / deviceScale_, 1.0 / deviceScale_));
-        painter_.setPen(Qt::NoPen);
-        painter_.setBrush(QColor::fromRgb(colour_));
-        painter_.drawRects(sides_.data(), static_cast<int>(sides_.size()));
-        painter_.restore();
     }
 
     // A counting sort: the rows are few, and a comparison sort's branches
@@ -263,10 +299,11 @@ private:
     ClipBounds bounds_;
     QRgb colour_ = 0;
     int deviceScale_;
+    QRect imageClip_;
+    QImage* image_; // written directly when not null, within imageClip_
     std::vector<QLine> lines_;
     std::vector<QPoint> points_;
     std::vector<QRect> boxes_; // in device pixels, sides included
-    std::vector<QRect> sides_;
     std::vector<QRect> sorted_;
     std::vector<std::size_t> starts_;
 };
@@ -421,14 +458,25 @@ std::vector<EntryKind> EntryKinds(const std::vector<EntryTree>& entries) {
     return kinds;
 }
 
-std::vector<std::size_t> RegionEntries(const std::vector<EntryKind>& kinds) {
-    std::vector<std::size_t> regions;
+// The indices of the entries whose kind passes `test`.
+template <typename Test>
+std::vector<std::size_t> EntriesWhere(const std::vector<EntryKind>& kinds, Test test) {
+    std::vector<std::size_t> indices;
     for (std::size_t i = 0; i < kinds.size(); ++i) {
-        if (kinds[i] != EntryKind::Other && kinds[i] != EntryKind::Units) {
-            regions.push_back(i);
+        if (test(kinds[i])) {
+            indices.push_back(i);
         }
     }
-    return regions;
+    return indices;
+}
+
+std::vector<std::size_t> RegionEntries(const std::vector<EntryKind>& kinds) {
+    return EntriesWhere(
+        kinds, [](EntryKind kind) { return kind != EntryKind::Other && kind != EntryKind::Units; });
+}
+
+std::vector<std::size_t> UnitEntries(const std::vector<EntryKind>& kinds) {
+    return EntriesWhere(kinds, [](EntryKind kind) { return kind == EntryKind::Units; });
 }
 
 // The border belongs to the widget, not to the map: on a denser screen it
@@ -513,35 +561,126 @@ void PaintUnitsAndAxes(QPainter& painter, const EditorState& state, QSize viewSi
     painter.restore();
 }
 
+// The view pixels the box of the unit whose name is node k covers as it is
+// drawn now; the whole view when its position is not finite.
+QRect UnitArea(const EditorState& state, QSize viewSize, const NodeList& nodes, int k) {
+    const QRect view(QPoint(0, 0), viewSize);
+    const ViewTransform transform(state.viewRect,
+                                  DrawingAreaSize({viewSize.width(), viewSize.height()}));
+    const auto [a, b] = UnitBox(transform, state, nodes, k);
+    if (!Finite(a) || !Finite(b)) {
+        return view;
+    }
+    // Every side is drawn at a rounded position between the box's edges, or
+    // on the clip bounds when an edge lies beyond them.
+    const auto clamped = [](double pixel, int size) { return std::clamp(pixel, -4.0, size + 4.0); };
+    const int left = static_cast<int>(std::floor(clamped(std::min(a.x, b.x), viewSize.width())));
+    const int right = static_cast<int>(std::ceil(clamped(std::max(a.x, b.x), viewSize.width())));
+    const int top = static_cast<int>(std::floor(clamped(std::min(a.y, b.y), viewSize.height())));
+    const int bottom = static_cast<int>(std::ceil(clamped(std::max(a.y, b.y), viewSize.height())));
+    const QRect box =
+        QRect(QPoint(left, top), QPoint(right, bottom)).translated(kViewBorder, kViewBorder);
+    return box & view;
+}
+
+// The view pixels whose units differ between a unit entry drawn from `before`
+// and from `after`, lists of the same size: the old and the new box of every
+// unit whose name or position texts differ.
+QRect ChangedUnitsArea(const EditorState& state, QSize viewSize, const NodeList& before,
+                       const NodeList& after) {
+    QRect area;
+    const int count = static_cast<int>(after.size()) - 1;
+    for (int k = 1; k + kAngleNode <= count; ++k) {
+        const bool wasUnit = IsUnitNode(before[static_cast<std::size_t>(k)].text());
+        const bool isUnit = IsUnitNode(after[static_cast<std::size_t>(k)].text());
+        if ((!wasUnit && !isUnit) ||
+            std::equal(before.begin() + k, before.begin() + k + kZNode + 1, after.begin() + k)) {
+            continue;
+        }
+        if (wasUnit) {
+            area |= UnitArea(state, viewSize, before, k);
+        }
+        if (isUnit) {
+            area |= UnitArea(state, viewSize, after, k);
+        }
+    }
+    return area;
+}
+
+// The view pixels in which the scene layer no longer shows the units as they
+// are; the whole view when it is to be drawn whole.
+QRect StaleSceneArea(const MapLayers& layers, const MapSceneLayer::Inputs& inputs,
+                     const EditorState& state, QSize viewSize,
+                     const std::vector<std::size_t>& unitEntries) {
+    const QRect view(QPoint(0, 0), viewSize);
+    const std::vector<NodeList>* shown = layers.scene.shownUnits(layers.base, inputs);
+    if (shown == nullptr || shown->size() != unitEntries.size()) {
+        return view;
+    }
+    QRect area;
+    for (std::size_t j = 0; j < unitEntries.size(); ++j) {
+        const NodeList& before = (*shown)[j];
+        const NodeList& after = state.mission.missionEntries[unitEntries[j]].nodes;
+        if (before == after) {
+            continue;
+        }
+        if (before.size() != after.size()) {
+            return view;
+        }
+        area |= ChangedUnitsArea(state, viewSize, before, after);
+    }
+    return area;
+}
+
+// Brings both layers up to date and copies the scene onto the painter.
+void PaintWithLayers(QPainter& painter, MapLayers& layers, const MapBaseLayer::Inputs& inputs,
+                     const EditorState& state, const QImage& mapSurface, QColor background,
+                     const std::vector<EntryKind>& kinds) {
+    const std::vector<EntryTree>& entries = state.mission.missionEntries;
+    const std::vector<std::size_t> regionEntries = RegionEntries(kinds);
+    if (!layers.base.shows(inputs, entries, regionEntries)) {
+        QPainter basePainter(&layers.base.redraw(inputs, entries, regionEntries));
+        PaintBase(basePainter, state, mapSurface, inputs.viewSize, background, kinds,
+                  regionEntries);
+    }
+    const bool highlighted = state.moveMode && state.selectedEntry >= 0;
+    const MapSceneLayer::Inputs sceneInputs{highlighted ? state.selectedEntry : -1,
+                                            highlighted ? state.selectedNode : 0, state.nodeShiftX,
+                                            state.nodeShiftZ};
+    const std::vector<std::size_t> unitEntries = UnitEntries(kinds);
+    const QRect stale = StaleSceneArea(layers, sceneInputs, state, inputs.viewSize, unitEntries);
+    if (!stale.isEmpty()) {
+        QPainter scenePainter(&layers.scene.redraw(layers.base, sceneInputs, entries, unitEntries));
+        scenePainter.setClipRect(stale);
+        layers.base.drawOn(scenePainter);
+        PaintUnitsAndAxes(scenePainter, state, inputs.viewSize, kinds);
+    }
+    layers.scene.drawOn(painter);
+}
+
 } // namespace
 
 void PaintMapView(QPainter& painter, const EditorState& state, const QImage& mapSurface,
-                  QSize viewSize, QColor background, MapBaseLayer* layer) {
+                  QSize viewSize, QColor background, MapLayers* layers) {
     if (viewSize.isEmpty()) {
         return;
     }
-    const std::vector<EntryTree>& entries = state.mission.missionEntries;
-    const std::vector<EntryKind> kinds = EntryKinds(entries);
-    const std::vector<std::size_t> regionEntries = RegionEntries(kinds);
-    // The layer's pixels equal drawing in place only when copying them over
+    const std::vector<EntryKind> kinds = EntryKinds(state.mission.missionEntries);
+    // The layers' pixels equal drawing in place only when copying them over
     // the view's pixels is the same as drawing opaque shapes there.
     const int deviceScale = WholeDeviceScale(painter);
-    const bool layerUsable = layer != nullptr && deviceScale > 0 && background.alpha() == 255 &&
-                             painter.opacity() == 1.0 &&
-                             painter.compositionMode() == QPainter::CompositionMode_SourceOver;
-    if (!layerUsable) {
-        PaintBase(painter, state, mapSurface, viewSize, background, kinds, regionEntries);
-    } else {
+    const bool layersUsable = layers != nullptr && deviceScale > 0 && background.alpha() == 255 &&
+                              painter.opacity() == 1.0 &&
+                              painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+    if (layersUsable) {
         const MapBaseLayer::Inputs inputs{
             viewSize,        deviceScale,           background.rgba(),
             state.mapLoaded, MapPictureRect(state), mapSurface.cacheKey(),
             state.viewRect};
-        if (!layer->shows(inputs, entries, regionEntries)) {
-            QPainter layerPainter(&layer->redraw(inputs, entries, regionEntries));
-            PaintBase(layerPainter, state, mapSurface, viewSize, background, kinds, regionEntries);
-        }
-        layer->drawOn(painter);
+        PaintWithLayers(painter, *layers, inputs, state, mapSurface, background, kinds);
+        return;
     }
+    PaintBase(painter, state, mapSurface, viewSize, background, kinds, RegionEntries(kinds));
     PaintUnitsAndAxes(painter, state, viewSize, kinds);
 }
 
@@ -556,22 +695,7 @@ QRect SelectedUnitArea(const EditorState& state, QSize viewSize) {
     if (k < 1 || k + kAngleNode > entry.nodeCount()) {
         return view;
     }
-    const ViewTransform transform(state.viewRect,
-                                  DrawingAreaSize({viewSize.width(), viewSize.height()}));
-    const auto [a, b] = UnitBox(transform, state, entry.nodes, k);
-    if (!Finite(a) || !Finite(b)) {
-        return view;
-    }
-    // Every side is drawn at a rounded position between the box's edges, or
-    // on the clip bounds when an edge lies beyond them.
-    const auto clamped = [](double pixel, int size) { return std::clamp(pixel, -4.0, size + 4.0); };
-    const int left = static_cast<int>(std::floor(clamped(std::min(a.x, b.x), viewSize.width())));
-    const int right = static_cast<int>(std::ceil(clamped(std::max(a.x, b.x), viewSize.width())));
-    const int top = static_cast<int>(std::floor(clamped(std::min(a.y, b.y), viewSize.height())));
-    const int bottom = static_cast<int>(std::ceil(clamped(std::max(a.y, b.y), viewSize.height())));
-    const QRect box =
-        QRect(QPoint(left, top), QPoint(right, bottom)).translated(kViewBorder, kViewBorder);
-    return box & view;
+    return UnitArea(state, viewSize, entry.nodes, k);
 }
 
 QImage MakeMapSurface(const DecodedPicture& picture, QColor background) {

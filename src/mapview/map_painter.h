@@ -47,11 +47,13 @@ inline constexpr QRgb kButtonFaceColour = 0xfff0f0f0;
 // skipped, as is a unit without its angle node; a region without corners
 // draws nothing.
 //
-// With a `layer`, and a painter whose device has a whole pixel ratio, the
-// background, border, picture and regions come from the layer, which is drawn
-// again first when anything they show has changed; the pixels are the same.
+// With `layers`, and a painter whose device has a whole pixel ratio, the view
+// is copied from the scene layer: first the base layer (background, border,
+// picture and regions) is drawn again when anything it shows has changed, then
+// the scene where units changed, or wholly after a change of the base, the
+// selection or the node shift. The pixels are the same.
 void PaintMapView(QPainter& painter, const EditorState& state, const QImage& mapSurface,
-                  QSize viewSize, QColor background, MapBaseLayer* layer = nullptr);
+                  QSize viewSize, QColor background, MapLayers* layers = nullptr);
 
 // The view pixels, within the view, that the selected unit's box covers as
 // PaintMapView draws it now; the whole view when the selection names no unit

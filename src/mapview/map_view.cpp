@@ -34,7 +34,7 @@ QSize MapView::sizeHint() const {
 
 void MapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintMapView(painter, state_, surface_, size(), palette().color(QPalette::Button), &layer_);
+    PaintMapView(painter, state_, surface_, size(), palette().color(QPalette::Button), &layers_);
 }
 
 void MapView::mousePressEvent(QMouseEvent* event) {

@@ -47,7 +47,7 @@ protected:
 private:
     const EditorState& state_;
     QImage surface_;
-    MapBaseLayer layer_; // what a drag step does not repaint
+    MapLayers layers_; // the view as last painted, kept for repaints
 };
 
 } // namespace kmission

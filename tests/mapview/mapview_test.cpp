@@ -477,10 +477,11 @@ TEST(MapPainter, RepaintingAMovedUnitsAreasGivesTheWholeViewsPixels) {
     }
 }
 
-// The view keeps the background, the picture and the regions as a layer
-// between repaints. It must show exactly what painting everything again shows,
-// after any change of a text (an edit or its undo), a name, the view, the
-// picture or the size, and be drawn again only then.
+// The view keeps the background, the picture and the regions as a layer, and
+// the units over it as a second one, between repaints. They must show exactly
+// what painting everything again shows after any change of a text (an edit or
+// its undo), a name, the selection, the node shift, the view, the picture or
+// the size; the first is drawn again only when the regions or the view change.
 TEST(MapPainter, TheViewsLayerShowsWhatPaintingAgainShowsAndIsKeptWhileThatHolds) {
     EditorState state = Dunes(0);
     // The view is larger than the picture; one region and the unit lie
@@ -488,20 +489,22 @@ TEST(MapPainter, TheViewsLayerShowsWhatPaintingAgainShowsAndIsKeptWhileThatHolds
     state.mission.missionEntries = {
         Region("reg_inside_1", {{"-100", "100"}, {"-300", "100"}, {"-300", "0"}}),
         Region("reg_border_2", {{"-900", "-150"}, {"-1000", "-150"}, {"-1000", "-200"}}),
-        Entry("aiv", {{"player_1", "-1100", "-500"}})};
+        Entry("aiv", {{"player_1", "-1100", "-500"}, {"player_2", "-1094", "-497"}})};
     QImage surface =
         Surface(640, 480, [](int x, int) { return x >= 100 && x < 140 ? 0xff0000u : 0u; });
     QSize size(900, 600);
-    const auto paint = [&](MapBaseLayer* layer) {
+    const auto paint = [&](MapLayers* layers) {
         QImage image(size * 2, QImage::Format_RGB32);
         image.setDevicePixelRatio(2);
         QPainter painter(&image);
-        PaintMapView(painter, state, surface, size, QColor::fromRgb(kBackground), layer);
+        PaintMapView(painter, state, surface, size, QColor::fromRgb(kBackground), layers);
         return image;
     };
     const auto regionNode = [&](int k) -> ReaderNode& {
         return state.mission.missionEntries[0].nodes[static_cast<std::size_t>(k)];
     };
+    // The first unit's name is node 4, its X 8 and Z 10; the second's 12, 16, 18.
+    NodeList& units = state.mission.missionEntries[2].nodes;
     const struct {
         const char* what;
         std::function<void()> change;
@@ -509,8 +512,16 @@ TEST(MapPainter, TheViewsLayerShowsWhatPaintingAgainShowsAndIsKeptWhileThatHolds
     } steps[] = {
         {"first paint", [] {}, true},
         {"nothing changed", [] {}, false},
-        {"a unit moved", [&] { state.mission.missionEntries[2].nodes[8].setText("-1150"); }, false},
+        {"a unit moved", [&] { units[8].setText("-1150"); }, false},
+        {"and back and down", [&] { units[8].setText("-1100"), units[10].setText("-450"); }, false},
+        {"a unit moved onto another", [&] { units[18].setText("-447"); }, false},
+        {"the lower one moved away", [&] { units[10].setText("-400"); }, false},
+        {"a unit renamed away", [&] { units[12].setText("tank_2"); }, false},
+        {"a node renamed into a unit", [&] { units[12].setText("remote_2"); }, false},
         {"a unit selected", [&] { state.moveMode = true, state.selectedEntry = 2; }, false},
+        {"its name node selected", [&] { state.selectedNode = 4; }, false},
+        {"the node shift", [&] { state.nodeShiftZ = 12.5f; }, false},
+        {"a unit lost its angle", [&] { units.pop_back(); }, false},
         {"a corner moved", [&] { regionNode(8).setText("-150"); }, true},
         {"the move undone", [&] { regionNode(8).setText("-100"); }, true},
         {"a corner renamed", [&] { regionNode(12).setText("node_x"); }, true},
@@ -524,13 +535,13 @@ TEST(MapPainter, TheViewsLayerShowsWhatPaintingAgainShowsAndIsKeptWhileThatHolds
          true},
         {"map unloaded", [&] { state.mapLoaded = false; }, true},
     };
-    MapBaseLayer layer;
+    MapLayers layers;
     for (const auto& step : steps) {
         SCOPED_TRACE(step.what);
-        const int before = layer.redrawCount();
+        const int before = layers.base.redrawCount();
         step.change();
-        EXPECT_EQ(paint(&layer), paint(nullptr));
-        EXPECT_EQ(layer.redrawCount() - before, step.drawnAgain ? 1 : 0);
+        EXPECT_EQ(paint(&layers), paint(nullptr));
+        EXPECT_EQ(layers.base.redrawCount() - before, step.drawnAgain ? 1 : 0);
     }
 }
 
