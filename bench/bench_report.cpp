@@ -59,7 +59,7 @@ constexpr RowSpec kRows[] = {
     {"5d", "Drag step: a unit moved and its old and new box repainted, 1920 x 1080, ratio 2",
      "BM_DragStepLarge", nullptr, "", Goal::MaxMilliseconds, 8},
     {"5e",
-     "Full paint, the base layer drawn again (a changed view or region), 1920 x 1080, ratio 2",
+     "Full paint, no layer kept (as after a change of the view or a region), 1920 x 1080, ratio 2",
      "BM_FullPaintLarge", nullptr, "", Goal::None, 0},
     {"6a", "Hover pick over 10,000 units, hitting none", "BM_HoverPickMiss", "BM_UnitScanReference",
      "one look at every node", Goal::MaxMilliseconds, 1},

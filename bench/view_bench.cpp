@@ -74,8 +74,8 @@ QImage LargeViewImage() {
     return image;
 }
 
-// The view keeps its base layer between repaints (5c). Without one, every
-// paint draws the base too, as the first paint after a change of the view, the
+// The view keeps its layers between repaints (5c). Without them, every paint
+// draws everything, much as the first paint after a change of the view, the
 // picture or a region does (5e).
 void PaintLarge(benchmark::State& state, MapLayers* layers) {
     const EditorState& editor = OpenEditorState();
@@ -86,7 +86,7 @@ void PaintLarge(benchmark::State& state, MapLayers* layers) {
         QPainter painter(&image);
         PaintMapView(painter, editor, surface, kLargeView, background, layers);
     };
-    paint(); // a repaint follows a first paint, which drew the layer
+    paint(); // a repaint follows a first paint, which drew the layers
     for (auto _ : state) {
         paint();
     }
