@@ -7,8 +7,8 @@
 
 namespace kmission {
 
-ReaderNode::ReaderNode(ReaderNode&& other) noexcept : type_(other.type_), form_(other.form_) {
-    std::memcpy(bytes_, other.bytes_, kInlineBytes);
+ReaderNode::ReaderNode(ReaderNode&& other) noexcept {
+    std::memcpy(static_cast<void*>(this), &other, sizeof(ReaderNode));
     other.form_ = 0;
 }
 
@@ -23,9 +23,7 @@ ReaderNode& ReaderNode::operator=(const ReaderNode& other) {
 ReaderNode& ReaderNode::operator=(ReaderNode&& other) noexcept {
     if (this != &other) {
         release();
-        type_ = other.type_;
-        form_ = other.form_;
-        std::memcpy(bytes_, other.bytes_, kInlineBytes);
+        std::memcpy(static_cast<void*>(this), &other, sizeof(ReaderNode));
         other.form_ = 0;
     }
     return *this;
@@ -33,16 +31,16 @@ ReaderNode& ReaderNode::operator=(ReaderNode&& other) noexcept {
 
 void ReaderNode::setText(std::string_view text) {
     // Built aside first: the new text may be part of the old one.
-    ReaderNode replacement(type_, length(), text);
+    ReaderNode replacement(type(), length(), text);
     *this = std::move(replacement);
 }
 
-void ReaderNode::assignBlock(std::int32_t length, std::string_view text) {
+void ReaderNode::assignBlock(std::int32_t type, std::int32_t length, std::string_view text) {
     if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("a node text of more than 4 GiB");
     }
     void* memory = ::operator new(sizeof(Block) + text.size());
-    Block* held = new (memory) Block{length, static_cast<std::uint32_t>(text.size())};
+    Block* held = new (memory) Block{type, length, static_cast<std::uint32_t>(text.size())};
     if (!text.empty()) {
         std::memcpy(held->chars(), text.data(), text.size());
     }

@@ -24,52 +24,61 @@ enum NodeType : std::int32_t {
 // (type 2) or the CleanText of the string's bytes (type 3), in the game's 8-bit
 // code page.
 //
-// A mission holds millions of values, so a node takes 16 bytes: a text of up
-// to 11 bytes (nearly every number and key) sits in the node itself, and so
-// does the length when it is the usual one for the type (the text's size for a
-// string). Anything else goes to a block of its own on the heap.
+// A mission holds millions of values, so a node takes 16 bytes: one byte for
+// the type and the text's size, and a text of up to 15 bytes (every number,
+// floats in exponent form included, and nearly every key) in the node itself.
+// The length is not held when it is the usual one for the type (the text's
+// size for a string). Anything else goes to a block of its own on the heap.
 class ReaderNode {
 public:
     ReaderNode() = default;
     // Inline: a mission builds millions of nodes, nearly all held inline.
-    ReaderNode(std::int32_t type, std::int32_t length, std::string_view text) : type_(type) {
-        assign(length, text);
+    ReaderNode(std::int32_t type, std::int32_t length, std::string_view text) {
+        assign(type, length, text);
     }
-    ReaderNode(const ReaderNode& other) : ReaderNode(other.type_, other.length(), other.text()) {}
+    ReaderNode(const ReaderNode& other) {
+        if (other.form_ == kInBlock) {
+            assignBlock(other.type(), other.length(), other.text());
+        } else {
+            std::memcpy(static_cast<void*>(this), &other, sizeof(ReaderNode));
+        }
+    }
     ReaderNode(ReaderNode&& other) noexcept;
     ReaderNode& operator=(const ReaderNode& other);
     ReaderNode& operator=(ReaderNode&& other) noexcept;
     ~ReaderNode() { release(); }
 
-    std::int32_t type() const { return type_; }
-    std::int32_t length() const { return form_ == kInBlock ? block()->length : usualLength(form_); }
+    std::int32_t type() const { return form_ == kInBlock ? block()->type : form_ >> kTypeShift; }
+    std::int32_t length() const {
+        return form_ == kInBlock ? block()->length : UsualLength(type(), form_ & kSizeMask);
+    }
     std::string_view text() const {
         if (form_ == kInBlock) {
             Block* held = block();
             return {held->chars(), held->size};
         }
-        return {bytes_, form_};
+        return {bytes_, static_cast<std::size_t>(form_ & kSizeMask)};
     }
 
     // Replaces the text; the type and the length read stay as they are.
     void setText(std::string_view text);
 
-    // A text is held inline exactly when it is short and has its usual
-    // length, so nodes held differently differ, and inline ones are equal
-    // when their type, size and text bytes are: the first 5 + size bytes of
+    // A text is held inline exactly when it is short and has its usual type
+    // and length, so nodes held differently differ, and inline ones are equal
+    // when their type, size and text bytes are: the first 1 + size bytes of
     // the node, compared as two words (the map view compares every region
-    // node on every repaint).
+    // and unit node on every repaint).
     friend bool operator==(const ReaderNode& a, const ReaderNode& b) {
         if (a.form_ == kInBlock || b.form_ == kInBlock) {
-            return a.form_ == b.form_ && a.type_ == b.type_ && a.length() == b.length() &&
+            return a.form_ == b.form_ && a.type() == b.type() && a.length() == b.length() &&
                    a.text() == b.text();
         }
         static_assert(std::endian::native == std::endian::little, "little-endian hosts only");
-        static_assert(offsetof(ReaderNode, form_) == 4 && offsetof(ReaderNode, bytes_) == 5);
+        static_assert(offsetof(ReaderNode, form_) == 0 && offsetof(ReaderNode, bytes_) == 1);
         std::uint64_t words[2][2];
         std::memcpy(words[0], &a, sizeof(ReaderNode));
         std::memcpy(words[1], &b, sizeof(ReaderNode));
-        const unsigned meaningful = 5 + a.form_; // 5 ... 16 bytes
+        const unsigned meaningful = 1 + (a.form_ & kSizeMask); // 1 ... 16 bytes
         const std::uint64_t low = meaningful >= 8 ? ~0ull : (1ull << (8 * meaningful)) - 1;
         const std::uint64_t high = meaningful <= 8    ? 0ull
                                    : meaningful >= 16 ? ~0ull
@@ -80,37 +89,42 @@ public:
 
 private:
     struct Block {
+        std::int32_t type;
         std::int32_t length;
         std::uint32_t size;
         char* chars() { return reinterpret_cast<char*>(this + 1); }
     };
-    static constexpr std::size_t kInlineBytes = 11;
+    static constexpr std::size_t kInlineBytes = 15;
+    // An inline node's form is its type times 16 plus its text's size.
+    static constexpr unsigned kTypeShift = 4;
+    static constexpr std::uint8_t kSizeMask = 0x0F;
     static constexpr std::uint8_t kInBlock = 0xFF;
 
     // The length a node of this type and text has unless it says otherwise.
-    std::int32_t usualLength(std::size_t textSize) const {
-        if (type_ == kNodeString) {
+    static std::int32_t UsualLength(std::int32_t type, std::size_t textSize) {
+        if (type == kNodeString) {
             return static_cast<std::int32_t>(textSize);
         }
-        return type_ == kNodeBlank ? 0 : -1;
+        return type == kNodeBlank ? 0 : -1;
     }
     Block* block() const {
         Block* held;
         std::memcpy(&held, bytes_, sizeof held);
         return held;
     }
-    void assign(std::int32_t length, std::string_view text) {
-        if (text.size() <= kInlineBytes && length == usualLength(text.size())) {
-            form_ = static_cast<std::uint8_t>(text.size());
+    void assign(std::int32_t type, std::int32_t length, std::string_view text) {
+        if (text.size() <= kInlineBytes && type >= kNodeBlank && type <= kNodeList &&
+            length == UsualLength(type, text.size())) {
+            form_ = static_cast<std::uint8_t>((type << kTypeShift) | text.size());
             CopyShort(bytes_, text);
             return;
         }
-        assignBlock(length, text);
+        assignBlock(type, length, text);
     }
-    void assignBlock(std::int32_t length, std::string_view text);
+    void assignBlock(std::int32_t type, std::int32_t length, std::string_view text);
     void release();
 
-    // Copies a text of at most 11 bytes with copies of fixed sizes, which the
+    // Copies a text of at most 15 bytes with copies of fixed sizes, which the
     // compiler turns into a few moves: a call of memcpy for each node took a
     // tenth of opening a mission.
     static void CopyShort(char* to, std::string_view text) {
@@ -129,8 +143,7 @@ private:
         }
     }
 
-    std::int32_t type_ = kNodeBlank;
-    std::uint8_t form_ = 0;         // the size of a text held inline, or kInBlock
+    std::uint8_t form_ = 0;         // type and size of an inline text, or kInBlock
     char bytes_[kInlineBytes] = {}; // the text held inline, or the Block's address
 };
 

@@ -96,7 +96,7 @@ TEST(ParseEntry, TurnsValuesIntoNodesUntilTheEndTagTheSizeOrTheFileEnds) {
 
 // Equal nodes have the same type, length and text, however each was built:
 // texts of every inline size to the last byte, a text shortened in place,
-// texts held in a block.
+// texts held in a block, a type no file has.
 TEST(ReaderNode, EqualWhenTypeLengthAndTextAre) {
     ReaderNode shortened = Node(kNodeFloat, "12345.6789");
     shortened.setText("1.5");
@@ -105,8 +105,8 @@ TEST(ReaderNode, EqualWhenTypeLengthAndTextAre) {
         ReaderNode a, b;
         bool equal;
     } cases[] = {
-        {Node(kNodeString, "abcdefghijk"), Node(kNodeString, "abcdefghijk"), true},
-        {Node(kNodeString, "abcdefghijk"), Node(kNodeString, "abcdefghijx"), false},
+        {Node(kNodeString, "abcdefghijklmno"), Node(kNodeString, "abcdefghijklmno"), true},
+        {Node(kNodeString, "abcdefghijklmno"), Node(kNodeString, "abcdefghijklmnx"), false},
         {Node(kNodeString, "abc"), Node(kNodeString, "abx"), false},
         {Node(kNodeString, "ab"), Node(kNodeString, "abc"), false},
         {shortened, Node(kNodeFloat, "1.5"), true},
@@ -114,6 +114,7 @@ TEST(ReaderNode, EqualWhenTypeLengthAndTextAre) {
         {Node(kNodeString, "abc"), ReaderNode(kNodeString, 5, "abc"), false},
         {longText, ReaderNode(kNodeString, 20, std::string(20, 'x')), true},
         {longText, ReaderNode(kNodeString, 20, std::string(19, 'x') + "y"), false},
+        {ReaderNode(16, -1, "7"), ReaderNode(kNodeBlank, 0, "7"), false}, // no type is lost
     };
     for (const auto& [a, b, equal] : cases) {
         EXPECT_EQ(a == b, equal) << a.text() << " / " << b.text();
