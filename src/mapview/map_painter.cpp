@@ -1,20 +1,16 @@
 #include "map_painter.h"
 
 #include "mission.h"
+#include "shape_batch.h"
 #include "text.h"
 #include "view_transform.h"
 
-#include <QLine>
 #include <QPainter>
-#include <QPen>
 #include <QPoint>
 #include <QRect>
-#include <QRegion>
-#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,14 +19,6 @@
 namespace kmission {
 
 namespace {
-
-// Lines may reach this far outside the drawing area before they are cut: the
-// painter's clip removes the rest, and no coordinate handed to Qt is absurd.
-constexpr double kClipMargin = 2.0;
-
-// Shapes are handed to the painter in batches of one colour; a batch is drawn
-// when the colour changes, so the drawing order stays that of the mission.
-constexpr std::size_t kBatchLimit = 4096;
 
 // Up to this size Qt stretches the picture itself; beyond it only a few
 // picture pixels can be visible and each is filled as a rectangle.
@@ -44,269 +32,6 @@ constexpr int kZNode = 6;
 constexpr int kAngleNode = 7; // units only; a unit without it is skipped
 constexpr double kUnitBoxHalf = 5.0;
 constexpr double kAxisReach = 10000.0;
-
-QPen CosmeticPen(QRgb colour) {
-    QPen pen{QColor::fromRgb(colour)};
-    pen.setWidth(1);
-    pen.setCosmetic(true);
-    return pen;
-}
-
-bool Finite(PixelPoint p) {
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
-
-int Nearest(double value) {
-    return static_cast<int>(RoundHalfEven(value));
-}
-
-// The area lines are clipped to, in drawing-area pixels.
-struct ClipBounds {
-    double left;
-    double top;
-    double right;
-    double bottom;
-};
-
-// Liang-Barsky: cuts the segment to the bounds; false when nothing is left.
-bool ClipSegment(PixelPoint& a, PixelPoint& b, const ClipBounds& bounds) {
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    if (!std::isfinite(dx) || !std::isfinite(dy)) {
-        return false;
-    }
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const auto edge = [&](double p, double q) {
-        if (p == 0.0) {
-            return q >= 0.0;
-        }
-        const double r = q / p;
-        if (p < 0.0) {
-            if (r > t1) {
-                return false;
-            }
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0) {
-                return false;
-            }
-            t1 = std::min(t1, r);
-        }
-        return true;
-    };
-    if (!edge(-dx, a.x - bounds.left) || !edge(dx, bounds.right - a.x) ||
-        !edge(-dy, a.y - bounds.top) || !edge(dy, bounds.bottom - a.y)) {
-        return false;
-    }
-    const PixelPoint start = a;
-    if (t1 < 1.0) {
-        b = {start.x + t1 * dx, start.y + t1 * dy};
-    }
-    if (t0 > 0.0) {
-        a = {start.x + t0 * dx, start.y + t0 * dy};
-    }
-    return true;
-}
-
-// The device pixels per view pixel when they are a whole number and the
-// painter draws in view pixels (no transform of its own); 0 otherwise.
-// A one-pixel pen's line from view pixel a to b then covers device pixels
-// a * d ... b * d of its row or column.
-int WholeDeviceScale(const QPainter& painter) {
-    if (!painter.worldTransform().isIdentity() || painter.device() == nullptr) {
-        return 0;
-    }
-    const qreal ratio = painter.device()->devicePixelRatio();
-    const int whole = static_cast<int>(ratio);
-    return whole >= 1 && whole == ratio ? whole : 0;
-}
-
-// The image the painter draws on, when its pixels can be written directly and
-// give what the painter would draw: the painter maps view pixels onto whole
-// device pixels, opaque colours replace 32-bit pixels, and it clips to one
-// rectangle, returned in `clip` as device pixels.
-QImage* DirectlyWritableImage(QPainter& painter, int deviceScale, QRect& clip) {
-    if (deviceScale == 0 ||
-        painter.combinedTransform() != QTransform::fromScale(deviceScale, deviceScale) ||
-        painter.device()->devType() != QInternal::Image || painter.opacity() != 1.0 ||
-        painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
-        return nullptr;
-    }
-    auto* image = static_cast<QImage*>(painter.device());
-    if (image->format() != QImage::Format_RGB32 &&
-        image->format() != QImage::Format_ARGB32_Premultiplied) {
-        return nullptr;
-    }
-    clip = image->rect();
-    if (painter.hasClipping()) {
-        const QRegion region = painter.clipRegion();
-        if (region.rectCount() != 1) {
-            return nullptr;
-        }
-        const QRect bounds = region.boundingRect();
-        clip &= QRect(bounds.topLeft() * deviceScale, bounds.size() * deviceScale);
-    }
-    return image;
-}
-
-// Collects shapes in drawing-area pixels and hands them to the painter in view
-// pixels. The border offset is added here rather than by a painter transform,
-// which Qt would apply to every point again.
-class ShapeBatch {
-public:
-    ShapeBatch(QPainter& painter, ViewSize area)
-        : painter_(painter), bounds_{-kClipMargin, -kClipMargin, area.width - 1 + kClipMargin,
-                                     area.height - 1 + kClipMargin},
-          deviceScale_(WholeDeviceScale(painter)),
-          image_(DirectlyWritableImage(painter, deviceScale_, imageClip_)) {
-        lines_.reserve(kBatchLimit + 4);
-        points_.reserve(kBatchLimit);
-    }
-
-    void setColour(QRgb colour) {
-        if (colour != colour_) {
-            flush();
-            colour_ = colour;
-        }
-    }
-
-    void point(PixelPoint p) {
-        if (!Finite(p) || p.x < bounds_.left || p.x > bounds_.right || p.y < bounds_.top ||
-            p.y > bounds_.bottom) {
-            return;
-        }
-        points_.emplace_back(View(p.x), View(p.y));
-        flushWhenFull();
-    }
-
-    void line(PixelPoint a, PixelPoint b) {
-        if (!Finite(a) || !Finite(b) || !ClipSegment(a, b, bounds_)) {
-            return;
-        }
-        lines_.emplace_back(View(a.x), View(a.y), View(b.x), View(b.y));
-        flushWhenFull();
-    }
-
-    // The outline of the axis-aligned box with opposite corners a and b. Sides
-    // outside the bounds are moved onto them, where the painter's clip hides
-    // them, so that a huge box still shows its visible sides.
-    void box(PixelPoint a, PixelPoint b) {
-        if (!Finite(a) || !Finite(b)) {
-            return;
-        }
-        const double left = std::min(a.x, b.x);
-        const double right = std::max(a.x, b.x);
-        const double top = std::min(a.y, b.y);
-        const double bottom = std::max(a.y, b.y);
-        if (right < bounds_.left || left > bounds_.right || bottom < bounds_.top ||
-            top > bounds_.bottom) {
-            return;
-        }
-        const int x0 = View(std::max(left, bounds_.left));
-        const int x1 = View(std::min(right, bounds_.right));
-        const int y0 = View(std::max(top, bounds_.top));
-        const int y1 = View(std::min(bottom, bounds_.bottom));
-        if (image_ != nullptr) {
-            // Written at the flush (writeBoxSides).
-            const int d = deviceScale_;
-            boxes_.push_back(QRect(QPoint(x0 * d, y0 * d), QPoint(x1 * d, y1 * d)));
-            return;
-        }
-        lines_.emplace_back(x0, y0, x1, y0);
-        lines_.emplace_back(x1, y0, x1, y1);
-        lines_.emplace_back(x1, y1, x0, y1);
-        lines_.emplace_back(x0, y1, x0, y0);
-        flushWhenFull();
-    }
-
-    void flush() {
-        if (lines_.empty() && points_.empty() && boxes_.empty()) {
-            return;
-        }
-        painter_.setPen(CosmeticPen(colour_));
-        if (!lines_.empty()) {
-            painter_.drawLines(lines_.data(), static_cast<int>(lines_.size()));
-        }
-        if (!points_.empty()) {
-            painter_.drawPoints(points_.data(), static_cast<int>(points_.size()));
-        }
-        if (!boxes_.empty()) {
-            writeBoxSides();
-        }
-        lines_.clear();
-        points_.clear();
-        boxes_.clear();
-    }
-
-private:
-    static int View(double drawingAreaPixel) { return Nearest(drawingAreaPixel) + kViewBorder; }
-
-    // Writes the pixels a one-pixel pen gives the boxes' sides straight into
-    // the image's rows: Qt strokes a line pixel by pixel, and its filling
-    // spends more on each small rectangle than on its pixels. The boxes of one
-    // colour may be drawn in any order, so they go from top to bottom: a box
-    // touches a row of the image per pixel, and neighbouring boxes then touch
-    // the same rows while they are still in the cache.
-    void writeBoxSides() {
-        sortBoxesByTop();
-        for (const QRect& box : boxes_) {
-            const QRect visible = box & imageClip_;
-            const bool leftVisible = visible.left() == box.left();
-            const bool rightVisible = visible.right() == box.right();
-            for (int y = visible.top(); y <= visible.bottom(); ++y) {
-                auto* row = reinterpret_cast<QRgb*>(image_->scanLine(y));
-                if (y == box.top() || y == box.bottom()) {
-                    std::fill_n(row + visible.left(), visible.width(), colour_);
-                    continue;
-                }
-                if (leftVisible) {
-                    row[box.left()] = colour_;
-                }
-                if (rightVisible) {
-                    row[box.right()] = colour_;
-                }
-            }
-        }
-    }
-
-    // A counting sort: the rows are few, and a comparison sort's branches
-    // cannot be predicted on boxes strewn over the view.
-    void sortBoxesByTop() {
-        const auto [lowest, highest] =
-            std::minmax_element(boxes_.begin(), boxes_.end(),
-                                [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
-        const int first = lowest->top();
-        starts_.assign(static_cast<std::size_t>(highest->top() - first) + 2, 0);
-        for (const QRect& box : boxes_) {
-            ++starts_[static_cast<std::size_t>(box.top() - first) + 1];
-        }
-        std::partial_sum(starts_.begin(), starts_.end(), starts_.begin());
-        sorted_.resize(boxes_.size());
-        for (const QRect& box : boxes_) {
-            sorted_[starts_[static_cast<std::size_t>(box.top() - first)]++] = box;
-        }
-        boxes_.swap(sorted_);
-    }
-
-    void flushWhenFull() {
-        if (lines_.size() >= kBatchLimit || points_.size() >= kBatchLimit) {
-            flush();
-        }
-    }
-
-    QPainter& painter_;
-    ClipBounds bounds_;
-    QRgb colour_ = 0;
-    int deviceScale_;
-    QRect imageClip_;
-    QImage* image_; // written directly when not null, within imageClip_
-    std::vector<QLine> lines_;
-    std::vector<QPoint> points_;
-    std::vector<QRect> boxes_; // in device pixels, sides included
-    std::vector<QRect> sorted_;
-    std::vector<std::size_t> starts_;
-};
 
 // The map picture: the source area's top-left 640 x 480 (or what the surface
 // holds of it) stretched onto `target` without smoothing.
