@@ -395,8 +395,7 @@ void PaintMapView(QPainter& painter, const EditorState& state, const QImage& map
     // the view's pixels is the same as drawing opaque shapes there.
     const int deviceScale = WholeDeviceScale(painter);
     const bool layersUsable = layers != nullptr && deviceScale > 0 && background.alpha() == 255 &&
-                              painter.opacity() == 1.0 &&
-                              painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+                              ReplacesPixels(painter);
     if (layersUsable) {
         const MapBaseLayer::Inputs inputs{
             viewSize,        deviceScale,           background.rgba(),

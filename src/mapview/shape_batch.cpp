@@ -75,8 +75,7 @@ bool ClipSegment(PixelPoint& a, PixelPoint& b, const ClipBounds& bounds) {
 QImage* DirectlyWritableImage(QPainter& painter, int deviceScale, QRect& clip) {
     if (deviceScale == 0 ||
         painter.combinedTransform() != QTransform::fromScale(deviceScale, deviceScale) ||
-        painter.device()->devType() != QInternal::Image || painter.opacity() != 1.0 ||
-        painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
+        painter.device()->devType() != QInternal::Image || !ReplacesPixels(painter)) {
         return nullptr;
     }
     auto* image = static_cast<QImage*>(painter.device());
@@ -97,6 +96,11 @@ QImage* DirectlyWritableImage(QPainter& painter, int deviceScale, QRect& clip) {
 }
 
 } // namespace
+
+bool ReplacesPixels(const QPainter& painter) {
+    return painter.opacity() == 1.0 &&
+           painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+}
 
 int WholeDeviceScale(const QPainter& painter) {
     if (!painter.worldTransform().isIdentity() || painter.device() == nullptr) {

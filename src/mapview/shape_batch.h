@@ -33,6 +33,10 @@ inline int Nearest(double value) {
 // a * d ... b * d of its row or column.
 int WholeDeviceScale(const QPainter& painter);
 
+// Whether an opaque colour the painter draws replaces the pixel under it, so
+// that copying or writing pixels gives what drawing would.
+bool ReplacesPixels(const QPainter& painter);
+
 // The area lines are clipped to, in drawing-area pixels.
 struct ClipBounds {
     double left;
